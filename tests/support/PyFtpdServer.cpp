@@ -62,13 +62,13 @@ bool PyFtpdServer::Start(const Options& options, QString* error) {
   const QString script = dir.filePath(QStringLiteral("server.py"));
   const QString portFile = dir.filePath(QStringLiteral("port"));
   WriteFile(script, QByteArray(kScript));
-  QStringList args{script,           QStringLiteral("--root"),     m_root,
-                   QStringLiteral("--user"), User(), QStringLiteral("--password"),
-                   Password(),       QStringLiteral("--port-file"), portFile};
+  QStringList args{script,  QStringLiteral("--root"),     m_root,     QStringLiteral("--user"),
+                   User(),  QStringLiteral("--password"), Password(), QStringLiteral("--port-file"),
+                   portFile};
   if (options.permitForeignAddresses) args << QStringLiteral("--permit-foreign");
   if (!options.encoding.isEmpty()) args << QStringLiteral("--encoding") << options.encoding;
-  if (!m_process.Start(QStringLiteral("/usr/bin/python3"), args, dir.filePath(QStringLiteral("log.txt")),
-                       error)) {
+  if (!m_process.Start(QStringLiteral("/usr/bin/python3"), args,
+                       dir.filePath(QStringLiteral("log.txt")), error)) {
     return false;
   }
   const QDeadlineTimer deadline(15000);
@@ -82,7 +82,9 @@ bool PyFtpdServer::Start(const Options& options, QString* error) {
   }
   if (m_port == 0 || !WaitForFtpGreeting(m_port, 10000)) {
     if (error) {
-      *error = QStringLiteral("pyftpdlib did not come up; is the Debian package python3-pyftpdlib installed? Log:\n") +
+      *error = QStringLiteral(
+                   "pyftpdlib did not come up; is the Debian package python3-pyftpdlib installed? "
+                   "Log:\n") +
                m_process.LogText();
     }
     Stop();

@@ -147,7 +147,9 @@ class ScriptedServerCore : public QObject {
         m_pending.pop_front();
       }
       switch (step.kind) {
-        case Step::Send: SendControl(step.bytes); break;
+        case Step::Send:
+          SendControl(step.bytes);
+          break;
         case Step::Delay:
           m_busy = true;
           QTimer::singleShot(step.milliseconds, this, [this] { Resume(); });
@@ -177,10 +179,8 @@ class ScriptedServerCore : public QObject {
       m_passive = new QTcpServer(this);
       m_passive->listen(QHostAddress::LocalHost, 0);
       const quint16 port = m_passive->serverPort();
-      bytes.replace("{PASV}", QStringLiteral("127,0,0,1,%1,%2")
-                                  .arg(port / 256)
-                                  .arg(port % 256)
-                                  .toLatin1());
+      bytes.replace("{PASV}",
+                    QStringLiteral("127,0,0,1,%1,%2").arg(port / 256).arg(port % 256).toLatin1());
       bytes.replace("{EPSV}", QByteArray::number(port));
     }
     if (m_control) m_control->write(bytes);
@@ -280,18 +280,20 @@ ScriptedFtpServer::ScriptedFtpServer() : m_thread(std::make_unique<QThread>()) {
   m_core = new ScriptedServerCore();
   m_core->moveToThread(m_thread.get());
   m_thread->start();
-  QMetaObject::invokeMethod(m_core, [core = m_core] { core->Init(); },
-                            Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      m_core, [core = m_core] { core->Init(); }, Qt::BlockingQueuedConnection);
 }
 
 ScriptedFtpServer::~ScriptedFtpServer() {
-  QMetaObject::invokeMethod(m_core, [core = m_core] { delete core; },
-                            Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      m_core, [core = m_core] { delete core; }, Qt::BlockingQueuedConnection);
   m_thread->quit();
   m_thread->wait(10000);
 }
 
-quint16 ScriptedFtpServer::Port() const { return m_core->m_port; }
+quint16 ScriptedFtpServer::Port() const {
+  return m_core->m_port;
+}
 
 void ScriptedFtpServer::SetGreeting(const ScriptedReply& reply) {
   QMutexLocker lock(&m_core->m_mutex);

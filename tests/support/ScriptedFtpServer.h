@@ -28,7 +28,7 @@ class ScriptedReply {
   ScriptedReply() = default;
   // A reply sent in one write: Reply("200 OK\r\n").
   ScriptedReply(const char* bytes) { Send(QByteArray(bytes)); }  // NOLINT: implicit on purpose
-  ScriptedReply(const QByteArray& bytes) { Send(bytes); }       // NOLINT
+  ScriptedReply(const QByteArray& bytes) { Send(bytes); }        // NOLINT
 
   // "{PASV}" in the bytes becomes "127,0,0,1,p1,p2" of a fresh passive data listener and
   // "{EPSV}" its port number.

@@ -6,21 +6,23 @@
 #include <QTcpSocket>
 #include <QThread>
 
-#include <csignal>
 #include <sys/prctl.h>
+#include <csignal>
 
 namespace testsupport {
 
-ServerProcess::~ServerProcess() { Stop(); }
+ServerProcess::~ServerProcess() {
+  Stop();
+}
 
 bool ServerProcess::Start(const QString& program, const QStringList& arguments,
                           const QString& logFile, QString* error) {
   Stop();
-  const QString path = program.contains(QLatin1Char('/'))
-                           ? program
-                           : QStandardPaths::findExecutable(program);
+  const QString path =
+      program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
   if (path.isEmpty() || !QFile::exists(path)) {
-    if (error) *error = QStringLiteral("%1 is not installed (run scripts/install-deps)").arg(program);
+    if (error)
+      *error = QStringLiteral("%1 is not installed (run scripts/install-deps)").arg(program);
     return false;
   }
   m_logFile = logFile;

@@ -1,5 +1,5 @@
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 // Tests that need Qt's event machinery find a QCoreApplication already there.
 int main(int argc, char** argv) {

@@ -1,5 +1,5 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 // Widget tests: run with QT_QPA_PLATFORM=offscreen (set by the test registration).
 int main(int argc, char** argv) {

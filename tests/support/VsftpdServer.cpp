@@ -31,7 +31,8 @@ bool InstallPamService(QString* error) {
     const QString temp = path + QStringLiteral(".%1").arg(QCoreApplication::applicationPid());
     if (!WriteFile(temp, content) ||
         ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
-      if (error) *error = QStringLiteral("cannot write %1 (the vsftpd tests run as root)").arg(path);
+      if (error)
+        *error = QStringLiteral("cannot write %1 (the vsftpd tests run as root)").arg(path);
       return false;
     }
     return true;
@@ -59,8 +60,8 @@ bool VsftpdServer::Start(const Options& options, QString* error) {
   // vsftpd insists that the folders above its chroot are reachable and the empty folder of
   // its privilege separation is owned by root and not writable by others.
   QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                           QFile::ReadOther | QFile::ExeOther |
-                                           QFile::ReadGroup | QFile::ExeGroup);
+                                           QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup |
+                                           QFile::ExeGroup);
   m_root = dir.filePath(QStringLiteral("root"));
   const QString empty = dir.filePath(QStringLiteral("empty"));
   dir.mkpath(m_root);

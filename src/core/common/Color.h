@@ -10,12 +10,22 @@ using TColor = std::int32_t;
 constexpr TColor RGBToColor(int red, int green, int blue) {
   return static_cast<TColor>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
 }
-constexpr int ColorRed(TColor c) { return c & 0xFF; }
-constexpr int ColorGreen(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int ColorBlue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr int ColorRed(TColor c) {
+  return c & 0xFF;
+}
+constexpr int ColorGreen(TColor c) {
+  return (c >> 8) & 0xFF;
+}
+constexpr int ColorBlue(TColor c) {
+  return (c >> 16) & 0xFF;
+}
 
-constexpr bool IsSystemColor(TColor c) { return (static_cast<std::uint32_t>(c) >> 24) == 0xFF; }
-constexpr int SystemColorIndex(TColor c) { return c & 0xFF; }
+constexpr bool IsSystemColor(TColor c) {
+  return (static_cast<std::uint32_t>(c) >> 24) == 0xFF;
+}
+constexpr int SystemColorIndex(TColor c) {
+  return c & 0xFF;
+}
 constexpr TColor SystemColor(int index) {
   return static_cast<TColor>(0xFF000000u | static_cast<std::uint32_t>(index & 0xFF));
 }

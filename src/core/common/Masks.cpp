@@ -3,7 +3,9 @@
 #include "core/common/StringHelpers.h"
 
 namespace {
-QChar Fold(QChar c) { return c.toCaseFolded(); }
+QChar Fold(QChar c) {
+  return c.toCaseFolded();
+}
 }  // namespace
 
 TFileMask::TFileMask(const QString& mask) {
@@ -77,10 +79,17 @@ bool TFileMask::Matches(const QString& name) const {
       }
       bool ok = false;
       switch (el.kind) {
-        case Element::AnyOne: ok = true; break;
-        case Element::Literal: ok = Fold(name.at(n)) == el.literal; break;
-        case Element::Set: ok = MatchesSet(el, name.at(n)); break;
-        case Element::AnyRun: break;
+        case Element::AnyOne:
+          ok = true;
+          break;
+        case Element::Literal:
+          ok = Fold(name.at(n)) == el.literal;
+          break;
+        case Element::Set:
+          ok = MatchesSet(el, name.at(n));
+          break;
+        case Element::AnyRun:
+          break;
       }
       if (ok) {
         ++e;

@@ -15,7 +15,9 @@ QString WithTrailingBackslash(QString path) {
   return path;
 }
 
-bool IsDriveRoot(const QString& path) { return Platform::IsFileSystemRoot(path); }
+bool IsDriveRoot(const QString& path) {
+  return Platform::IsFileSystemRoot(path);
+}
 
 QString FormatFileSize(qint64 count) {
   if (count / 1048576 != 0) return QString::asprintf("%.1f MB", double(count) / 1048576.0);

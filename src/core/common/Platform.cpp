@@ -5,7 +5,9 @@
 
 namespace Platform {
 
-QString PathDelimiter() { return QString(QDir::separator()); }
+QString PathDelimiter() {
+  return QString(QDir::separator());
+}
 
 QString TempFolder() {
   QString path = QDir::toNativeSeparators(QDir::tempPath());

@@ -26,7 +26,9 @@ QStringList TGlobalOptions::DefaultASCIIFileExts() {
           QStringLiteral(".hpp")};
 }
 
-QString TGlobalOptions::DefaultEmail() { return QStringLiteral("guest@example.invalid"); }
+QString TGlobalOptions::DefaultEmail() {
+  return QStringLiteral("guest@example.invalid");
+}
 
 QStringList TGlobalOptions::ParseASCIIFileExts(const QString& text) {
   QStringList entries;

@@ -14,11 +14,20 @@ QString Escape(const QString& text) {
   out.reserve(text.size() + 2);
   for (const QChar c : text) {
     switch (c.unicode()) {
-      case '\\': out += QLatin1String("\\\\"); break;
-      case '"': out += QLatin1String("\\\""); break;
-      case '\n': out += QLatin1String("\\n"); break;
-      case '\r': out += QLatin1String("\\r"); break;
-      default: out += c;
+      case '\\':
+        out += QLatin1String("\\\\");
+        break;
+      case '"':
+        out += QLatin1String("\\\"");
+        break;
+      case '\n':
+        out += QLatin1String("\\n");
+        break;
+      case '\r':
+        out += QLatin1String("\\r");
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -119,7 +128,8 @@ bool ParseValueLine(const QString& line, Value& value, QString& why) {
     value.integer = static_cast<qint32>(number);
     return true;
   }
-  if (rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive) && rest.contains(QLatin1Char(':'))) {
+  if (rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive) &&
+      rest.contains(QLatin1Char(':'))) {
     value.type = ValueType::Other;  // kept as written, never converted
     value.text = rest;
     return true;
@@ -135,12 +145,16 @@ void SerializeKey(const Key& key, const QString& path, QString& out) {
                                 : QLatin1Char('"') + Escape(value.name) + QLatin1Char('"');
     out += QLatin1Char('=');
     switch (value.type) {
-      case ValueType::String: out += QLatin1Char('"') + Escape(value.text) + QLatin1Char('"'); break;
-      case ValueType::Integer:
-        out += QStringLiteral("dword:%1").arg(static_cast<quint32>(value.integer), 8, 16,
-                                              QLatin1Char('0'));
+      case ValueType::String:
+        out += QLatin1Char('"') + Escape(value.text) + QLatin1Char('"');
         break;
-      case ValueType::Other: out += value.text; break;
+      case ValueType::Integer:
+        out += QStringLiteral("dword:%1")
+                   .arg(static_cast<quint32>(value.integer), 8, 16, QLatin1Char('0'));
+        break;
+      case ValueType::Other:
+        out += value.text;
+        break;
     }
     out += QLatin1Char('\n');
   }

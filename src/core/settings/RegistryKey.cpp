@@ -2,7 +2,9 @@
 
 RegistryKey::RegistryKey(RegistryStore& store) : m_store(store) {}
 
-RegistryKey::~RegistryKey() { CloseKey(); }
+RegistryKey::~RegistryKey() {
+  CloseKey();
+}
 
 bool RegistryKey::OpenKey(const QString& path, bool canCreate) {
   CloseKey();

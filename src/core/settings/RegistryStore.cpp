@@ -235,8 +235,7 @@ bool RegistryStore::CreateKey(const QString& path) {
   return true;
 }
 
-bool RegistryStore::CreateChildKey(const QString& parentPath, const QString& name,
-                                   QString* error) {
+bool RegistryStore::CreateChildKey(const QString& parentPath, const QString& name, QString* error) {
   if (!IsValidKeyName(name, error)) return false;
   std::lock_guard lock(m_mutex);
   Key* parent = FindKey(parentPath);

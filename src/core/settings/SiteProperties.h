@@ -7,7 +7,6 @@
 
 class TSiteBookNode;  // defined by the site book
 
-
 // The connection settings of one saved site. The site's name is its registry key's name and
 // its tree node's caption, not a field here.
 class TSiteProperties {

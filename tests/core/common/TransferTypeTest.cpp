@@ -21,7 +21,7 @@ TEST(TransferTypeRule, AutoChoosesByLowerCaseExtension) {
       {"readme.txt.gz", ftpTypeAuto, defaults, ftpTypeBinary},
       {"Makefile", ftpTypeAuto, defaults, ftpTypeBinary},
       {"Makefile", ftpTypeAuto, {"", ".txt"}, ftpTypeASCII},  // an empty entry matches no dot
-      {"a.txt", ftpTypeAuto, {"txt"}, ftpTypeBinary},          // entries need their dot
+      {"a.txt", ftpTypeAuto, {"txt"}, ftpTypeBinary},         // entries need their dot
       {"dir.d/noext", ftpTypeAuto, {""}, ftpTypeASCII},
       {"a.txt", ftpTypeBinary, defaults, ftpTypeBinary},
       {"a.zip", ftpTypeASCII, defaults, ftpTypeASCII},

@@ -7,13 +7,13 @@ namespace {
 TEST(WireText, EveryByteStringRoundTrips) {
   const QByteArray cases[] = {
       "plain.txt",
-      "caf\xc3\xa9.txt",                   // UTF-8
-      "caf\xe9.txt",                       // Latin-1 byte, not UTF-8
-      "\xb0\xa1\xb3\xaa.hwp",              // code page 949 pair
-      "\xf0\x9f\x98\x80 emoji",            // four-byte UTF-8
-      "\xc0\xaf overlong",                 // overlong slash must not decode as "/"
-      "\xed\xa0\x80 surrogate",            // encoded surrogate is not UTF-8
-      "cut \xe2\x82",                      // truncated sequence at the end
+      "caf\xc3\xa9.txt",         // UTF-8
+      "caf\xe9.txt",             // Latin-1 byte, not UTF-8
+      "\xb0\xa1\xb3\xaa.hwp",    // code page 949 pair
+      "\xf0\x9f\x98\x80 emoji",  // four-byte UTF-8
+      "\xc0\xaf overlong",       // overlong slash must not decode as "/"
+      "\xed\xa0\x80 surrogate",  // encoded surrogate is not UTF-8
+      "cut \xe2\x82",            // truncated sequence at the end
       QByteArray("nul\0inside", 10),
   };
   for (const QByteArray& bytes : cases) {

@@ -48,7 +48,9 @@ TEST(GlobalOptions, LoadRules) {
        }},
       {"blank piece gives an empty entry",
        [](RegistryStore& s) { s.WriteString(kKey, "ASCIIFileExts", ".a;  ;.b;"); },
-       [](const TGlobalOptions& o) { EXPECT_EQ(o.ASCIIFileExts(), QStringList({".a", "", ".b"})); }},
+       [](const TGlobalOptions& o) {
+         EXPECT_EQ(o.ASCIIFileExts(), QStringList({".a", "", ".b"}));
+       }},
       {"empty extensions keep defaults",
        [](RegistryStore& s) { s.WriteString(kKey, "ASCIIFileExts", ""); },
        [](const TGlobalOptions& o) { EXPECT_EQ(o.ASCIIFileExts().size(), 7); }},
@@ -59,7 +61,9 @@ TEST(GlobalOptions, LoadRules) {
        [](const TGlobalOptions& o) { EXPECT_EQ(o.FTPProxyServer, ""); }},
       {"missing temp folder ignored",
        [](RegistryStore& s) { s.WriteString(kKey, "TempDownloadFolder", "/no/such/folder"); },
-       [](const TGlobalOptions& o) { EXPECT_EQ(o.TempDownloadFolder, TGlobalOptions().TempDownloadFolder); }},
+       [](const TGlobalOptions& o) {
+         EXPECT_EQ(o.TempDownloadFolder, TGlobalOptions().TempDownloadFolder);
+       }},
       {"existing temp folder gets a delimiter",
        [&dir](RegistryStore& s) { s.WriteString(kKey, "TempDownloadFolder", dir->path()); },
        [&dir](const TGlobalOptions& o) {
@@ -102,8 +106,8 @@ TEST(GlobalOptions, SaveWritesEveryValueWithItsType) {
                          "FTPProxyServer", "FTPProxyPort"}));
   EXPECT_EQ(store.ReadString(kKey, "ASCIIFileExts"), QString(".txt;.htm;.html;.c;.cpp;.h;.hpp;"));
   EXPECT_EQ(store.ReadInteger(kKey, "ActiveBarColor"), -16777214);
-  for (const char* integer : {"FontSize", "ActiveBarColor", "InactiveBarColor", "FTPProxyType",
-                              "FTPProxyPort"}) {
+  for (const char* integer :
+       {"FontSize", "ActiveBarColor", "InactiveBarColor", "FTPProxyType", "FTPProxyPort"}) {
     EXPECT_EQ(store.TypeOf(kKey, integer), RegistryStore::ValueType::Integer) << integer;
   }
   TGlobalOptions loaded;

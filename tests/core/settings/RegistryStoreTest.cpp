@@ -67,10 +67,10 @@ TEST_F(RegistryStoreTest, SavesInRegFormatAndLoadsBack) {
   }
   const QString text = Text();
   EXPECT_TRUE(text.startsWith("Windows Registry Editor Version 5.00\n")) << text.toStdString();
-  EXPECT_TRUE(text.contains(
-      "[HKEY_CURRENT_USER\\Software\\Vornalo Explorer\\SiteBook\\Tree\\Work [1]]\n"
-      "@=\"Site\"\n\"HostName\"=\"ftp.example.com\"\n\"Port\"=dword:00000015\n"
-      "\"PassiveMode\"=dword:00000001\n"))
+  EXPECT_TRUE(
+      text.contains("[HKEY_CURRENT_USER\\Software\\Vornalo Explorer\\SiteBook\\Tree\\Work [1]]\n"
+                    "@=\"Site\"\n\"HostName\"=\"ftp.example.com\"\n\"Port\"=dword:00000015\n"
+                    "\"PassiveMode\"=dword:00000001\n"))
       << text.toStdString();
   EXPECT_TRUE(text.contains("\"Negative\"=dword:ff000002"));
 

@@ -90,9 +90,8 @@ TEST(SiteProperties, WriteThenReadRoundTripsTheStoredFieldsOnly) {
 
   EXPECT_EQ(store.ValueNames(kKey),
             QStringList({"LogPanelHeight", "HostName", "Port", "UserName", "Password",
-                         "RememberLastVisitFolder", "InitialFolder", "LoginRetry",
-                         "ReloginDelay", "ResumeTransfer", "TransferType", "PassiveMode",
-                         "ListOption"}));
+                         "RememberLastVisitFolder", "InitialFolder", "LoginRetry", "ReloginDelay",
+                         "ResumeTransfer", "TransferType", "PassiveMode", "ListOption"}));
   EXPECT_EQ(store.ReadInteger(kKey, "RememberLastVisitFolder"), 0);
   EXPECT_EQ(store.ReadInteger(kKey, "ResumeTransfer"), 1);
   EXPECT_EQ(store.ReadInteger(kKey, "TransferType"), 0);

@@ -110,8 +110,8 @@ TEST(ScriptedServerSmoke, ConnectsToTheActiveAddressAndReceivesUploads) {
   PlainFtpSocket ftp;
   ASSERT_TRUE(ftp.Connect(server.Port()));
   ftp.ReadReply();
-  EXPECT_EQ(ftp.Command(QStringLiteral("PORT 127,0,0,1,%1,%2").arg(port / 256).arg(port % 256)
-                            .toLatin1()),
+  EXPECT_EQ(ftp.Command(
+                QStringLiteral("PORT 127,0,0,1,%1,%2").arg(port / 256).arg(port % 256).toLatin1()),
             QByteArray("200 PORT ok.\r\n"));
   EXPECT_EQ(ftp.Command("STOR up.bin"), QByteArray("150 Go.\r\n"));
   ASSERT_TRUE(listener.waitForNewConnection(3000));
