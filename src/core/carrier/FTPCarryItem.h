@@ -5,7 +5,7 @@
 
 #include "core/common/FtpTransferType.h"
 
-class TThreadedFTPCarrier;
+class ICarrier;
 
 enum TFTPCarryDirection : quint8 {
   carryDownload = 0,  // server to local folder
@@ -40,7 +40,7 @@ class TFTPCarryItem {
   int ImageIndex = -1;
   QString TypeName;
   bool PassiveMode = true;
-  TThreadedFTPCarrier* Carrier = nullptr;  // set while a carrier runs the item; not owned
+  ICarrier* Carrier = nullptr;  // set while a carrier runs the item; not owned
 
   QString SourcePath() const { return SrcPath + FileName; }
   QString DestinationPath() const { return DestPath + FileName; }

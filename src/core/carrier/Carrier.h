@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/carrier/FTPCarryItem.h"
+#include "core/common/AsciiExtensionList.h"
+
+// The request a carrier runs for an item, chosen by its kind and direction.
+enum class TCarryRequest {
+  CarryDownload,
+  CarryUpload,
+  CarryServerToServer,
+  ExploreDownload,
+  ExploreUpload,
+  ExploreServerToServer,
+};
+TCarryRequest CarryRequestFor(const TFTPCarryItem& item);
+
+struct TCarrierProxy {
+  bool Enabled = false;  // connect through the FTP proxy
+  QString Server;
+  QString Port;  // decimal text
+};
+
+// What the queue needs of a carrier: one worker that carries one item and reports back on the
+// queue's thread. The threaded FTP carrier implements it; tests use scripted fakes.
+class ICarrier {
+ public:
+  virtual ~ICarrier() = default;
+
+  // Copies the item's logins, paths, types and flags; the item itself is not kept.
+  virtual void Configure(const TFTPCarryItem& item, std::shared_ptr<AsciiExtensionList> asciiExts,
+                         const TCarrierProxy& proxy) = 0;
+  virtual void Start(TCarryRequest request) = 0;
+  virtual void AbortCarry() = 0;
+  virtual void StopCarrier() = 0;
+
+  virtual int LastResult() const = 0;  // 0 succeeded, 1 failed, 2 aborted
+  virtual QString LastError() const = 0;
+  virtual qint64 FileSize() const = 0;  // -1 when unknown
+  // The items an explore request found, handed over in their order.
+  virtual std::vector<std::unique_ptr<TFTPCarryItem>> TakeExploredItems() = 0;
+
+  std::function<void(const QString& line)> OnDisplay;
+  std::function<void()> OnCarryDone;
+  std::function<void()> OnExploreDone;
+  std::function<void(qint64 position, qint64 transfered, double elapsed)> OnTransferStatus;
+};
