@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "ui/widgets/ActionList.h"
+
+// A rule that changes between two idle moments must still stop its command: whatever invokes
+// it (trigger from a key, a menu or code) re-checks the rule first.
+TEST(ActionList, DisabledCommandDoesNothingWhateverInvokesIt) {
+  TActionList list;
+  QAction action(QStringLiteral("&Connect..."));
+  action.setObjectName(QStringLiteral("FileConnectAction"));
+  bool allowed = true;
+  int runs = 0;
+  list.Add(
+      &action, [&] { return allowed; }, [&] { ++runs; });
+  EXPECT_TRUE(action.isEnabled());
+
+  allowed = false;  // no idle pass yet: the action still looks enabled
+  EXPECT_TRUE(action.isEnabled());
+  action.trigger();
+  EXPECT_EQ(runs, 0);
+  EXPECT_FALSE(action.isEnabled());
+  EXPECT_FALSE(list.Execute(&action));
+  EXPECT_EQ(runs, 0);
+
+  allowed = true;
+  EXPECT_TRUE(list.Execute(&action));
+  action.trigger();
+  EXPECT_EQ(runs, 2);
+}
+
+TEST(ActionList, RulesRunWhenTheEventLoopGoesIdle) {
+  TActionList list;
+  QAction action(QStringLiteral("&Delete"));
+  bool allowed = false;
+  list.Add(
+      &action, [&] { return allowed; }, [] {});
+  EXPECT_FALSE(action.isEnabled());
+  allowed = true;
+  // The event loop waits for the timer: the dispatcher's idle signal updates the rule.
+  bool seen = false;
+  QTimer::singleShot(20, [&] {
+    seen = action.isEnabled();
+    QCoreApplication::exit(0);
+  });
+  QCoreApplication::exec();
+  EXPECT_TRUE(seen);
+}
+
+TEST(ActionList, CheckedStateFollowsItsRuleNotTheClick) {
+  TActionList list;
+  QAction action(QStringLiteral("&Site Book"));
+  action.setCheckable(true);
+  bool visible = false;
+  list.Add(
+      &action, {}, [&] { visible = !visible; }, [&] { return visible; });
+  EXPECT_FALSE(action.isChecked());
+  action.trigger();
+  EXPECT_TRUE(visible);
+  EXPECT_TRUE(action.isChecked());
+  visible = false;  // hidden by other means (its close box)
+  list.UpdateActions();
+  EXPECT_FALSE(action.isChecked());
+  action.trigger();
+  EXPECT_TRUE(action.isChecked());
+}
