@@ -1,0 +1,240 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/ftp/FtpException.h"
+#include "core/ftp/FtpTypes.h"
+#include "core/ftp/WSocket.h"
+
+// One asynchronous FTP client connection: the control connection, reply reading, the request
+// machinery with single commands and compound requests, and the connection types. Every
+// operation starts a request and returns at once; the request ends with OnRequestDone, which
+// is always delivered later through the event loop of the engine's thread, never inside the
+// call or the socket event that ended it. Single-threaded: create, drive and destroy it on one
+// thread that runs an event loop.
+//
+// The data side (PASV/PORT, transfers) builds on the seams marked below: the data socket, the
+// step dispatch in StartDataStep, FinishRequest's handling of a pending Put, PasvReply and the
+// local stream fields.
+class TCustomFtpClientEx {
+ public:
+  TCustomFtpClientEx();
+  virtual ~TCustomFtpClientEx();
+  TCustomFtpClientEx(const TCustomFtpClientEx&) = delete;
+  TCustomFtpClientEx& operator=(const TCustomFtpClientEx&) = delete;
+
+  // ---- Properties
+  QString HostName;
+  QString Port = QStringLiteral("ftp");
+  QString LocalAddr = QStringLiteral("0.0.0.0");
+  QString UserName;
+  QString PassWord;
+  QString HostDirName;
+  QString HostFileName;
+  bool DisplayFileFlag = false;
+  TFtpShareMode ShareMode = ftpShareDenyWrite;
+  TFtpOptions Options = ftpAcceptLF;
+  QString ProxyServer;
+  QString LsOption = QStringLiteral("-a");
+
+  QString LocalFileName() const { return m_localFileName; }
+  void SetLocalFileName(const QString& name);
+  bool Binary() const { return m_typeLetter == QLatin1Char('I'); }
+  void SetBinary(bool binary) { m_typeLetter = binary ? QLatin1Char('I') : QLatin1Char('A'); }
+  QString ErrorMessage() const { return m_errorMessage; }
+  TFtpConnectionType ConnectionType() const { return m_connectionType; }
+  void SetConnectionType(TFtpConnectionType type);
+  QString SocksServer() const;
+  void SetSocksServer(const QString& server);
+  QString SocksPort() const;
+  void SetSocksPort(const QString& port);
+  QString SocksUserCode() const;
+  void SetSocksUserCode(const QString& userCode);
+  QString SocksPassword() const;
+  void SetSocksPassword(const QString& password);
+
+  // ---- Events
+  TFtpDisplay OnDisplay;
+  TFtpDisplay OnDisplayFile;
+  TFtpDisplay OnUsageError;
+  TFtpCommand OnCommand;
+  TFtpNotifyEvent OnResponse;
+  TSessionConnected OnSessionConnected;
+  TSessionClosed OnSessionClosed;
+  TFtpRequestDone OnRequestDone;
+  TFtpNotifyEvent OnStateChange;
+  TFtpProgress OnProgress;
+  TFtpReadyToTransmit OnReadyToTransmit;
+  TBgExceptionEvent OnBgException;
+  TFtpTransferStateEvent OnTransferState;
+  TFTPConnectStateEvent OnConnectState;
+
+  // ---- Public fields
+  TFtpEngineState State() const { return m_state; }
+  int StatusCode = 0;
+  QString LastResponse;
+  bool Connected = false;
+  bool Passive = false;
+  QString ProxyPort = QStringLiteral("ftp");
+  qint64 SizeResult = 0;
+  QString DirResult;
+  QString ResolvedAddr;
+  qint64 ResumeAt = 0;
+  qint64 ByteCount = 0;
+  QIODevice* LocalStream = nullptr;
+  QString PasvReply;
+
+  TFtpRequest RequestType() const { return m_requestType; }
+  int RequestResult() const { return m_requestResult; }
+  TWSocket* ControlSocket() const { return m_controlSocket.get(); }
+  TWSocket* DataSocket() const { return m_dataSocket.get(); }
+
+  // ---- Operations
+  virtual void OpenAsync();
+  virtual void UserAsync();
+  virtual void PassAsync();
+  virtual void ConnectAsync();
+  virtual void QuitAsync();
+  virtual void Abort();
+  virtual void TypeSetAsync();
+  virtual void TypeBinaryAsync();
+  virtual void TypeAsciiAsync();
+  virtual void PwdAsync();
+  virtual void CwdAsync();
+  virtual void CDupAsync();
+  virtual void SystAsync();
+  virtual void SystemAsync();
+  virtual void SizeAsync();
+  virtual void FileSizeAsync();
+  virtual void MkdAsync();
+  virtual void MkdirAsync();
+  virtual void RmdAsync();
+  virtual void RmdirAsync();
+  virtual void DeleAsync();
+  virtual void DeleteAsync();
+  virtual void RenFromAsync();
+  virtual void RenToAsync();
+  virtual void RenAsync();
+  virtual void RenameAsync();
+  virtual void QuoteAsync();
+  virtual void DoQuoteAsync();
+  virtual void AbortXferAsync();
+  // Compound requests that carry a transfer; their data steps go through StartDataStep.
+  virtual void ReceiveAsync();
+  virtual void GetAsync();
+  virtual void RestGetAsync();
+  virtual void RestartGetAsync();
+  virtual void PutAsync();
+  virtual void RestPutAsync();
+  virtual void RestartPutAsync();
+  virtual void TransmitAsync();
+  virtual void AppendAsync();
+  virtual void TransmitAppendAsync();
+  virtual void DirAsync();
+  virtual void DirectoryAsync();
+  virtual void LsAsync();
+  virtual void ListAsync();
+
+  // Data connections use PASV; forced on for every connection type but ftpDirect.
+  void SetPassive(bool value);
+  // Closes LocalStream when the engine opened it; a caller's stream is left alone.
+  void CloseLocalStream();
+  // A caller's stream for the next transfer; the engine never frees it. nullptr withdraws it.
+  void SetLocalStream(QIODevice* stream);
+
+ protected:
+  using Handler = std::function<void()>;
+
+  // Sends one command. `accepted` empty: any code below 500 is a success.
+  void IssueCommand(TFtpRequest kind, const QString& line, std::initializer_list<int> accepted,
+                    Handler doneHandler = nullptr);
+  void FinishRequest(int error);
+  void StartCompound(TFtpRequest kind, const TFtpSteps& steps);
+  void RunNextStep();
+  // Starts a step that belongs to the data side (Port, Rest, Get, Put, Append, Dir, Ls). The
+  // data side overrides it; here no such step can be started.
+  virtual void StartDataStep(TFtpStep step);
+  void RaiseError(const QString& text);
+  bool CheckReady();
+  void SetState(TFtpEngineState state);
+  void ShowReply();
+  void RecordErrorMessage();
+  void SetErrorMessage(const QString& text) { m_errorMessage = text; }
+  void SetRequestResult(int result) { m_requestResult = result; }
+  void SetNextReplyHandler(Handler handler) { m_next = std::move(handler); }
+  // The default reply handler.
+  void HandleReply();
+  // The request kind of an operation run alone; a compound request keeps its own.
+  void SetRequestTypeAlone(TFtpRequest kind);
+  void SetCurrentStep(TFtpStep step) { m_currentStep = step; }
+  TFtpStep CurrentStep() const { return m_currentStep; }
+  bool StepPending(TFtpStep step) const { return m_pendingSteps.Contains(step); }
+  bool CompoundRunning() const { return m_compound; }
+  TFtpStep PreviousStep() const { return m_previousStep; }
+  void ClearDoneGuard() { m_doneGuard = false; }
+
+  virtual void SendCommand(const QString& line);
+  virtual void DoDisplay(const QString& text);
+  virtual bool DoProgress();
+  virtual void HandleBackgroundException(const std::exception& error);
+  // Runs `call` later on the engine's thread, after the current handler has returned.
+  void PostDeferred(std::function<void()> call);
+
+ private:
+  void ControlDnsLookupDone(int error);
+  void ControlSessionConnected(int error);
+  void ControlDataAvailable(int error);
+  void ControlSessionClosed(int error);
+  void ProcessReplyLine(int dataError, bool& stop);
+  void SocketFailure(int error);  // "500 <text> (Winsock error #n)"
+  void CloseControl();
+  void QuitDone();
+  void DeliverRequestDone(int error);
+  void StartStep(TFtpStep step);
+  void ApplySocks(const std::function<void(TWSocket*)>& change);
+  QString UserLine() const;
+
+  TFtpEngineState m_state = ftpStateReady;
+  TFtpRequest m_requestType = ftpNone;
+  int m_requestResult = 0;
+  QString m_errorMessage;
+  QString m_localFileName;
+  QChar m_typeLetter = QLatin1Char('I');
+  TFtpConnectionType m_connectionType = ftpDirect;
+
+  std::unique_ptr<QObject> m_notifier;  // target of the deferred calls
+  std::unique_ptr<TWSocket> m_controlSocket;
+  std::unique_ptr<TWSocket> m_dataSocket;
+
+  // Compound request
+  TFtpSteps m_pendingSteps;
+  TFtpStep m_currentStep = ftpStepNone;
+  TFtpStep m_previousStep = ftpStepNone;
+  int m_finalError = 0;
+  bool m_compound = false;
+  QString m_savedResponse;
+  int m_savedCode = -1;
+  Handler m_nextStep;
+
+  // Current command
+  bool m_doneGuard = true;
+  std::vector<int> m_accepted;
+  Handler m_next;
+  Handler m_doneHandler;
+  bool m_usageError = false;
+  QString m_lastUsageError;
+  bool m_engineClosing = false;
+  bool m_callerStream = false;
+
+  // Replies are cut into lines in place in this buffer; one byte stays free.
+  static constexpr int kReceiveBufferSize = 4096;
+  char m_receiveBuffer[kReceiveBufferSize] = {};
+  int m_receiveCount = 0;
+  bool m_skippingLongLine = false;
+};
