@@ -165,8 +165,15 @@ TSocksNegotiator::Result TSocksNegotiator::Feed(QByteArray& input, QByteArray& t
         continue;
       }
       case Phase::Socks5Reply: {
-        if (input.size() < 5) return Result::NeedMore;
+        if (input.size() < 2) return Result::NeedMore;
         if (byteAt(0) != 5) return Fail(SocketError::SocksProtocolError);
+        // A refusal may come without the address part before the server hangs up.
+        if (byteAt(1) != 0) {
+          const unsigned char reply = byteAt(1);
+          input.clear();
+          return Fail(Socks5ReplyError(reply));
+        }
+        if (input.size() < 5) return Result::NeedMore;
         int length = 0;
         switch (byteAt(3)) {
           case 1:
@@ -180,12 +187,6 @@ TSocksNegotiator::Result TSocksNegotiator::Feed(QByteArray& input, QByteArray& t
             break;
           default:
             return Fail(SocketError::SocksProtocolError);
-        }
-        // A refusal may come without the address part before the server hangs up.
-        const unsigned char reply = byteAt(1);
-        if (reply != 0) {
-          input.remove(0, qMin<qsizetype>(length, input.size()));
-          return Fail(Socks5ReplyError(reply));
         }
         if (input.size() < length) return Result::NeedMore;
         input.remove(0, length);
