@@ -87,7 +87,17 @@ class ScriptedServerCore : public QObject {
         for (const Step& step : m_greeting.Steps()) m_pending.push_back(step);
       }
       QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnRead(socket); });
-      QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      QObject::connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        // What was still to be sent on a closed connection is moot; the next connection's
+        // greeting must not wait behind it.
+        if (socket == m_control) {
+          ++m_generation;
+          m_busy = false;
+          QMutexLocker lock(&m_mutex);
+          m_pending.clear();
+        }
+        socket->deleteLater();
+      });
       Pump();
     }
   }
@@ -150,25 +160,31 @@ class ScriptedServerCore : public QObject {
         case Step::Send:
           SendControl(step.bytes);
           break;
-        case Step::Delay:
+        case Step::Delay: {
           m_busy = true;
-          QTimer::singleShot(step.milliseconds, this, [this] { Resume(); });
+          const int generation = m_generation;
+          QTimer::singleShot(step.milliseconds, this, [this, generation] { Resume(generation); });
           break;
+        }
         case Step::HangUp:
           if (m_control) m_control->disconnectFromHost();
           m_control = nullptr;
           break;
         case Step::DataSend:
         case Step::DataReceive:
-        case Step::DataHangUp:
+        case Step::DataHangUp: {
           m_busy = true;
-          WithDataSocket([this, step](QTcpSocket* data) { RunDataStep(step, data); });
+          const int generation = m_generation;
+          WithDataSocket(
+              [this, step, generation](QTcpSocket* data) { RunDataStep(step, data, generation); });
           break;
+        }
       }
     }
   }
 
-  void Resume() {
+  void Resume(int generation) {
+    if (generation != m_generation) return;  // its connection has gone
     m_busy = false;
     Pump();
   }
@@ -227,17 +243,17 @@ class ScriptedServerCore : public QObject {
     socket->connectToHost(m_activeHost, m_activePort);
   }
 
-  void RunDataStep(const Step& step, QTcpSocket* data) {
+  void RunDataStep(const Step& step, QTcpSocket* data, int generation) {
     if (data == nullptr) {
       QMutexLocker lock(&m_mutex);
       m_unexpected << QStringLiteral("(no data connection)");
       lock.unlock();
-      Resume();
+      Resume(generation);
       return;
     }
-    auto closed = [this, data] {
+    auto closed = [this, data, generation] {
       data->deleteLater();
-      Resume();
+      Resume(generation);
     };
     switch (step.kind) {
       case Step::DataSend:
@@ -272,6 +288,7 @@ class ScriptedServerCore : public QObject {
   QByteArray m_buffer;
   std::deque<Step> m_pending;
   bool m_busy = false;
+  int m_generation = 0;  // bumped when the control connection closes
   QString m_activeHost;
   quint16 m_activePort = 0;
 };

@@ -1,0 +1,307 @@
+// Requests on lists of names, and the recursive walks they use on folders.
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+#include "core/client/FTPClientThread.h"
+#include "core/client/ThreadedFTPClient.h"
+#include "core/ftp/FTPListItems.h"
+#include "core/ftp/FtpClientEx.h"
+
+namespace {
+
+// Case changes touch the ASCII letters only.
+QString AsciiCase(const QString& name, bool upper) {
+  QString out = name;
+  for (QChar& c : out) {
+    const char16_t u = c.unicode();
+    if (upper && u >= 'a' && u <= 'z') c = QChar(char16_t(u - 32));
+    if (!upper && u >= 'A' && u <= 'Z') c = QChar(char16_t(u + 32));
+  }
+  return out;
+}
+
+QString LocalJoin(const QString& folder, const QString& name) {
+  return folder.endsWith(QDir::separator()) ? folder + name : folder + QDir::separator() + name;
+}
+
+}  // namespace
+
+bool TFTPClientThread::BackToHostDir() {
+  Cwd(m_owner->HostDirName);
+  return m_owner->LastResult != ftpResultAborted;
+}
+
+void TFTPClientThread::DoRemove() {
+  TThreadedFTPClient* o = m_owner;
+  EnsureConnected();
+  if (o->LastResult != ftpResultOk) return;
+  Cwd(o->HostDirName);
+  if (o->LastResult != ftpResultOk) return;
+  int i = 0;
+  while (i < o->HostFileNames.Count()) {
+    const QString name = o->HostFileNames.Names(i);
+    if (o->HostFileNames.Kinds(i) == TFTPNameList::kFolder) {
+      RemoveTree(name);
+      // A walk that stopped inside a subfolder leaves the server there.
+      if (o->LastResult == ftpResultFailed) {
+        const quint8 result = o->LastResult;
+        const QString error = o->LastError;
+        if (!BackToHostDir()) return;
+        o->LastResult = result;
+        o->LastError = error;
+      }
+    } else {
+      m_engine->HostFileName = name;
+      m_engine->DeleAsync();
+      WaitForEngine();
+    }
+    if (o->LastResult == ftpResultOk) {
+      o->HostFileNames.Delete(i);
+    } else if (o->LastResult == ftpResultFailed) {
+      ++i;
+    } else {
+      return;
+    }
+  }
+}
+
+void TFTPClientThread::RemoveTree(const QString& folder) {
+  TThreadedFTPClient* o = m_owner;
+  auto listing = std::make_unique<TFTPListItems>();
+  TFTPListItems* outer = m_listing;
+  m_listing = listing.get();
+  ListFolder(folder);
+  m_listing = outer;
+  if (o->LastResult != ftpResultOk) return;
+  for (int i = 0; i < listing->Count(); ++i) {
+    const TFTPListItem* entry = listing->Items(i);
+    if (!entry->IsFile) continue;
+    m_engine->HostFileName = entry->Name;
+    m_engine->DeleAsync();
+    WaitForEngine();
+    if (o->LastResult != ftpResultOk) return;
+  }
+  for (int i = 0; i < listing->Count(); ++i) {
+    const TFTPListItem* entry = listing->Items(i);
+    if (entry->IsFile || entry->IsLink) continue;
+    RemoveTree(entry->Name);
+    if (o->LastResult != ftpResultOk) return;
+  }
+  listing.reset();
+  m_engine->CDupAsync();
+  WaitForEngine();
+  if (o->LastResult != ftpResultOk) return;
+  m_engine->HostFileName = folder;
+  m_engine->RmdAsync();
+  WaitForEngine();
+}
+
+void TFTPClientThread::DoDownloads() {
+  TThreadedFTPClient* o = m_owner;
+  EnsureConnected();
+  if (o->LastResult != ftpResultOk) return;
+  m_visitedFolders.clear();
+  int i = 0;
+  while (i < o->HostFileNames.Count() && i < o->LocalFileNames.Count()) {
+    const QString remote = o->HostFileNames.Names(i);
+    const QString local = o->LocalFileNames.Names(i);
+    m_engine->HostFileName = remote;
+    m_engine->SetLocalFileName(local);
+    if (o->HostFileNames.Kinds(i) == TFTPNameList::kFolder) {
+      DownloadTree(remote, local);
+    } else {
+      DownloadOne();
+    }
+    if (o->LastResult == ftpResultOk) {
+      o->HostFileNames.Delete(i);
+      o->LocalFileNames.Delete(i);
+    } else if (o->LastResult == ftpResultFailed) {
+      ++i;
+    } else {
+      return;
+    }
+  }
+}
+
+void TFTPClientThread::DownloadTree(const QString& remote, const QString& local) {
+  TThreadedFTPClient* o = m_owner;
+  if (!QFileInfo(local).isDir() && !QDir().mkdir(local)) {
+    o->LastResult = ftpResultFailed;
+    o->LastError = QStringLiteral("500 Cannot create folder [%1].").arg(local);
+    Display(o->LastError);
+    return;
+  }
+  auto listing = std::make_unique<TFTPListItems>();
+  TFTPListItems* outer = m_listing;
+  m_listing = listing.get();
+  ListFolder(remote);
+  m_listing = outer;
+  if (o->LastResult != ftpResultOk) return;
+  // A folder link may lead back into the tree: every folder is fetched once per request,
+  // recognised by the path the server reports for it.
+  m_engine->PwdAsync();
+  WaitForEngine();
+  if (o->LastResult == ftpResultAborted) return;
+  if (o->LastResult == ftpResultOk && !m_engine->DirResult.isEmpty()) {
+    if (!m_visitedFolders.insert(m_engine->DirResult).second) {
+      Display(
+          QStringLiteral("~ Folder [%1] was already downloaded; link not followed.").arg(remote));
+      o->LastResult = ftpResultOk;
+      return;
+    }
+  }
+  for (int i = 0; i < listing->Count(); ++i) {
+    const TFTPListItem* entry = listing->Items(i);
+    if (!entry->IsFile) continue;
+    m_engine->HostFileName = entry->Name;
+    m_engine->SetLocalFileName(LocalJoin(local, entry->Name));
+    DownloadOne();
+    if (o->LastResult != ftpResultOk) return;
+  }
+  for (int i = 0; i < listing->Count(); ++i) {
+    const TFTPListItem* entry = listing->Items(i);
+    if (entry->IsFile) continue;
+    DownloadTree(remote + QLatin1Char('/') + entry->Name, LocalJoin(local, entry->Name));
+    if (o->LastResult != ftpResultOk) return;
+  }
+  o->LastResult = ftpResultOk;
+}
+
+void TFTPClientThread::DoUploads() {
+  TThreadedFTPClient* o = m_owner;
+  EnsureConnected();
+  if (o->LastResult != ftpResultOk) return;
+  int i = 0;
+  while (i < o->LocalFileNames.Count() && i < o->HostFileNames.Count()) {
+    const QString remote = o->HostFileNames.Names(i);
+    const QString local = o->LocalFileNames.Names(i);
+    m_engine->HostFileName = remote;
+    m_engine->SetLocalFileName(local);
+    if (o->LocalFileNames.Kinds(i) == TFTPNameList::kFolder) {
+      UploadTree(remote, local);
+    } else {
+      UploadOne();
+    }
+    if (o->LastResult == ftpResultOk) {
+      o->HostFileNames.Delete(i);
+      o->LocalFileNames.Delete(i);
+    } else if (o->LastResult == ftpResultFailed) {
+      ++i;
+    } else {
+      return;
+    }
+  }
+}
+
+void TFTPClientThread::UploadTree(const QString& remote, const QString& local) {
+  TThreadedFTPClient* o = m_owner;
+  Cwd(remote);
+  if (o->LastResult == ftpResultAborted) return;
+  if (o->LastResult == ftpResultFailed) {
+    m_engine->HostFileName = remote;
+    m_engine->MkdAsync();
+    WaitForEngine();
+    if (o->LastResult != ftpResultOk) return;
+    Cwd(remote);
+    if (o->LastResult != ftpResultOk) return;
+  }
+  const QDir dir(local);
+  const QFileInfoList entries = dir.entryInfoList(
+      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+  for (const QFileInfo& entry : entries) {
+    if (entry.fileName().startsWith(QLatin1Char('.')) || entry.isDir()) continue;
+    m_engine->HostFileName = entry.fileName();
+    m_engine->SetLocalFileName(LocalJoin(local, entry.fileName()));
+    UploadOne();
+    if (o->LastResult != ftpResultOk) return;
+  }
+  for (const QFileInfo& entry : entries) {
+    if (entry.fileName().startsWith(QLatin1Char('.')) || !entry.isDir()) continue;
+    UploadTree(remote + QLatin1Char('/') + entry.fileName(), LocalJoin(local, entry.fileName()));
+    if (o->LastResult != ftpResultOk) return;
+  }
+  o->LastResult = ftpResultOk;
+}
+
+void TFTPClientThread::DoRenameEach(int request) {
+  TThreadedFTPClient* o = m_owner;
+  EnsureConnected();
+  if (o->LastResult != ftpResultOk) return;
+  Cwd(o->HostDirName);
+  if (o->LastResult != ftpResultOk) return;
+  int i = 0;
+  while (i < o->HostFileNames.Count()) {
+    const QString name = o->HostFileNames.Names(i);
+    QString target;
+    if (request == rqUppercase) {
+      target = AsciiCase(name, true);
+    } else if (request == rqLowercase) {
+      target = AsciiCase(name, false);
+    } else {
+      target = o->LocalDirName + name;
+    }
+    m_engine->HostFileName = name;
+    m_engine->SetLocalFileName(target);
+    m_engine->RenAsync();
+    WaitForEngine();
+    if (o->LastResult == ftpResultOk) {
+      o->HostFileNames.Delete(i);
+    } else if (o->LastResult == ftpResultFailed) {
+      ++i;
+    } else {
+      return;
+    }
+  }
+}
+
+void TFTPClientThread::ChmodOne(const QString& name) {
+  QuoteLine(QStringLiteral("SITE CHMOD %1 %2").arg(m_owner->LocalFileName, name));
+}
+
+void TFTPClientThread::DoChangePerms(bool recursive) {
+  TThreadedFTPClient* o = m_owner;
+  EnsureConnected();
+  if (o->LastResult != ftpResultOk) return;
+  Cwd(o->HostDirName);
+  if (o->LastResult != ftpResultOk) return;
+  while (!o->HostFileNames.IsEmpty()) {
+    const QString name = o->HostFileNames.Names(0);
+    ChmodOne(name);
+    if (o->LastResult != ftpResultOk) return;
+    if (recursive && o->HostFileNames.Kinds(0) == TFTPNameList::kFolder) {
+      ChmodTree(name);
+      if (o->LastResult == ftpResultAborted) return;
+      if (o->LastResult == ftpResultFailed) {
+        const QString error = o->LastError;
+        if (!BackToHostDir()) return;
+        o->LastResult = ftpResultFailed;
+        o->LastError = error;
+      }
+    }
+    o->HostFileNames.Delete(0);
+  }
+}
+
+void TFTPClientThread::ChmodTree(const QString& folder) {
+  TThreadedFTPClient* o = m_owner;
+  auto listing = std::make_unique<TFTPListItems>();
+  TFTPListItems* outer = m_listing;
+  m_listing = listing.get();
+  ListFolder(folder);
+  m_listing = outer;
+  if (o->LastResult != ftpResultOk) return;
+  for (int i = 0; i < listing->Count(); ++i) {
+    ChmodOne(listing->Items(i)->Name);
+    if (o->LastResult != ftpResultOk) return;
+  }
+  for (int i = 0; i < listing->Count(); ++i) {
+    const TFTPListItem* entry = listing->Items(i);
+    if (entry->IsFile) continue;
+    ChmodTree(entry->Name);
+    if (o->LastResult != ftpResultOk) return;
+  }
+  listing.reset();
+  m_engine->CDupAsync();
+  WaitForEngine();
+}

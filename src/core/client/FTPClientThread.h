@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "core/client/FTPConsts.h"
+#include "core/ftp/FtpTypes.h"
+
+class TThreadedFTPClient;
+class TFtpClientEx;
+class TFTPListItems;
+class TFTPClientMailbox;
+
+// The worker of a background client: owns the engine, runs its own event loop, carries out
+// one numbered request at a time and hands every event to the owner's thread, waiting there
+// until the handler returns.
+class TFTPClientThread : public QThread {
+ public:
+  explicit TFTPClientThread(TThreadedFTPClient* owner);
+  ~TFTPClientThread() override;
+
+  TFtpClientEx* Engine() const { return m_engine; }
+  // Posts to the worker's queue; safe from any thread.
+  void PostRequest(int request);
+  void PostQuit();
+  std::atomic<bool> AbortRequested{false};
+  // The owner is going away: hand nothing over any more.
+  void Detach() { m_detached = true; }
+
+ protected:
+  void run() override;
+
+ private:
+  friend class TFTPClientMailbox;
+
+  // ---- Frame, waiting and hand-over
+  void Dispatch(int request);
+  void RunRequest(int request);
+  void WaitForEngine();
+  void AbortStep();
+  void Delay(int seconds);
+  void Display(const QString& line);
+  void Sync(const std::function<void()>& call);
+  void FireDone(int request);
+  void HookLogging(bool on);
+
+  // ---- Connecting
+  void DoConnect();
+  void Login();
+  bool Prompt(TFTPAuthenticate kind);  // false when canceled
+  void EnsureConnected();
+  QString Place(bool upper) const;
+  void ConnectStateLine(TFTPConnectState state);
+
+  // ---- Single items, listing, transfers
+  void DoChangeFolder();
+  void DoGetFolder();
+  void DoGetListItems();
+  void DoRename();
+  void DoMakeFolder();
+  void DoQuote();
+  void DoQuit();
+  void DoDownloadFile();
+  void DoUploadFile();
+  void SetTransferType();
+  void ChooseTransferType();
+  void ListFolder(const QString& folder);
+  void DownloadOne();
+  void UploadOne();
+  void Cwd(const QString& folder);
+  void QuoteLine(const QString& line);
+
+  // ---- Batches and trees
+  void DoRemove();
+  void DoDownloads();
+  void DoUploads();
+  void DoRenameEach(int request);  // Uppercase, Lowercase, Move
+  void DoChangePerms(bool recursive);
+  void RemoveTree(const QString& folder);
+  void DownloadTree(const QString& remote, const QString& local);
+  void UploadTree(const QString& remote, const QString& local);
+  void ChmodTree(const QString& folder);
+  void ChmodOne(const QString& name);
+  bool BackToHostDir();
+
+  TThreadedFTPClient* m_owner;
+  TFtpClientEx* m_engine = nullptr;
+  std::unique_ptr<TFTPClientMailbox> m_mailbox;
+  std::atomic<bool> m_detached{false};
+
+  bool m_typeKnown = false;
+  bool m_lastBinary = false;
+  TFTPListItems* m_listing = nullptr;  // the collection ListFolder fills
+  bool m_requestDone = false;
+  int m_requestError = 0;
+  int m_currentRequest = 0;
+  bool m_inWait = false;
+  bool m_waitAbort = false;
+  bool m_waitQuit = false;
+  std::set<QString> m_visitedFolders;  // DownloadTree's guard against folder-link loops
+};

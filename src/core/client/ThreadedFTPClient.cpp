@@ -1,0 +1,76 @@
+#include "core/client/ThreadedFTPClient.h"
+
+#include <QThread>
+
+#include "core/client/FTPClientThread.h"
+#include "core/ftp/FtpClientEx.h"
+
+TThreadedFTPClient::TThreadedFTPClient(QObject* parent) : QObject(parent) {}
+
+TThreadedFTPClient::~TThreadedFTPClient() {
+  // A worker must never outlive its owner: it would hand events to a freed object. Cut it
+  // off, abort what runs, and wait for it to unwind (it hands nothing over any more).
+  if (m_thread != nullptr) {
+    TFTPClientThread* thread = m_thread;
+    m_thread = nullptr;
+    thread->disconnect(this);
+    thread->Detach();
+    thread->AbortRequested = true;
+    thread->PostRequest(rqAbort);
+    thread->PostQuit();
+    thread->wait();
+    delete thread;
+  }
+}
+
+void TThreadedFTPClient::StartThread() {
+  if (m_thread != nullptr) StopThread();
+  auto* thread = new TFTPClientThread(this);
+  m_thread = thread;
+  QObject::connect(thread, &QThread::finished, this, [this, thread] { ThreadEnded(thread); });
+  ThreadReady = false;
+  thread->start(QThread::LowestPriority);
+  while (!ThreadReady) QThread::yieldCurrentThread();
+}
+
+void TThreadedFTPClient::ThreadEnded(TFTPClientThread* thread) {
+  if (m_thread == thread) m_thread = nullptr;
+  thread->deleteLater();
+  if (OnEndThread) OnEndThread(this);
+}
+
+void TThreadedFTPClient::StopThread() {
+  if (m_thread != nullptr) m_thread->PostQuit();
+  Busy = false;
+}
+
+void TThreadedFTPClient::Abort() {
+  if (!Busy || m_thread == nullptr) return;
+  // The flag first: set after the message, it could outlive an abort the message already
+  // carried out and abort the next request.
+  m_thread->AbortRequested = true;
+  m_thread->PostRequest(rqAbort);
+}
+
+void TThreadedFTPClient::PostRequest(int request) {
+  if (m_thread != nullptr) m_thread->PostRequest(request);
+}
+
+void TThreadedFTPClient::Request(int request) {
+  Busy = true;
+  PostRequest(request);
+}
+
+TFtpClientEx* TThreadedFTPClient::Engine() const {
+  return m_thread != nullptr ? m_thread->Engine() : nullptr;
+}
+
+QString TThreadedFTPClient::ServerAddress() const {
+  const TFtpClientEx* engine = Engine();
+  return engine != nullptr ? engine->ResolvedAddr : QString();
+}
+
+QString TThreadedFTPClient::ServerFolder() const {
+  const TFtpClientEx* engine = Engine();
+  return engine != nullptr ? engine->DirResult : QString();
+}
