@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include "core/common/WireText.h"
 #include "core/ftp/EngineRecorder.h"
@@ -374,6 +376,33 @@ TEST(FtpControlConnection, AbortEndsRequestsAsAborted) {
     WaitFor([] { return false; }, 100);
     EXPECT_EQ(r.done.size(), 1);
   }
+  // Connected and idle: the connection closes, no request is reported.
+  {
+    ScriptedFtpServer server;
+    EngineRecorder r;
+    ASSERT_TRUE(r.Open(server.Port()));
+    r.engine.Abort();
+    EXPECT_FALSE(r.engine.Connected);
+    EXPECT_EQ(r.engine.State(), ftpStateReady);
+    EXPECT_EQ(r.sessionClosed.size(), 1);
+    WaitFor([] { return false; }, 50);
+    EXPECT_EQ(r.done.size(), 1);
+  }
+  // Waiting for the greeting.
+  {
+    ScriptedFtpServer server;
+    server.SetGreeting(ScriptedReply().Delay(2000).Send("220 late\r\n"));
+    EngineRecorder r;
+    r.engine.HostName = QStringLiteral("127.0.0.1");
+    r.engine.Port = QString::number(server.Port());
+    r.engine.OpenAsync();
+    ASSERT_TRUE(server.WaitForConnectionCount(1, 5000));
+    r.engine.Abort();
+    ASSERT_TRUE(r.WaitDone());
+    EXPECT_EQ(r.done[0].type, ftpOpenAsync);
+    EXPECT_EQ(r.done[0].error, 426);
+    EXPECT_FALSE(r.engine.Connected);
+  }
   // Idle: nothing to report.
   {
     EngineRecorder r;
@@ -445,6 +474,65 @@ TEST(FtpControlConnection, NonUtf8RepliesAndNamesRoundTrip) {
   ASSERT_EQ(server.ReceivedRaw().size(), 1);
   EXPECT_EQ(server.ReceivedRaw()[0], "DELE " + latin1Name);
   EXPECT_EQ(EncodeWireText(r.engine.LastResponse), QByteArray("250 Deleted caf\xe9.txt"));
+}
+
+// A SOCKS 5 server that answers the method offer with fixed bytes (and may hang up).
+TEST(FtpControlConnection, SocksNegotiationFailuresEndTheRequest) {
+  struct Case {
+    const char* name;
+    QByteArray answer;
+    bool hangUp;
+    int error;
+  };
+  const QList<Case> cases{
+      {"server asks for an unsupported method", QByteArray("\x05\x01", 2), false,
+       SocketError::SocksUnsupportedMethod},
+      {"server hangs up during the handshake", QByteArray(), true, SocketError::SocksServerClosed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTcpServer socks;
+    ASSERT_TRUE(socks.listen(QHostAddress::LocalHost, 0));
+    QObject::connect(&socks, &QTcpServer::newConnection, [&] {
+      QTcpSocket* peer = socks.nextPendingConnection();
+      QObject::connect(peer, &QTcpSocket::readyRead, peer, [peer, c] {
+        peer->readAll();
+        if (!c.answer.isEmpty()) peer->write(c.answer);
+        if (c.hangUp) peer->disconnectFromHost();
+      });
+    });
+    EngineRecorder r;
+    r.engine.SetConnectionType(ftpSocks5);
+    r.engine.SetSocksServer(QStringLiteral("127.0.0.1"));
+    r.engine.SetSocksPort(QString::number(socks.serverPort()));
+    r.engine.HostName = QStringLiteral("127.0.0.1");
+    r.engine.Port = QStringLiteral("21");
+    r.engine.OpenAsync();
+    ASSERT_TRUE(r.WaitDone());
+    EXPECT_EQ(r.done[0].error, c.error);
+    EXPECT_EQ(
+        r.engine.ErrorMessage(),
+        QStringLiteral("500 %1 (Winsock error #%2)").arg(WSocketErrorDesc(c.error)).arg(c.error));
+    EXPECT_FALSE(r.engine.Connected);
+    EXPECT_EQ(r.engine.State(), ftpStateReady);
+  }
+}
+
+TEST(FtpControlConnection, OverlongFinalLineEndsTheCommandAndTheRestIsDropped) {
+  ScriptedFtpServer server;
+  server.Expect(QStringLiteral("SYST"),
+                ScriptedReply("215 " + QByteArray(10000, 'z') + "\r\n").Send("200 extra\r\n"));
+  EngineRecorder r;
+  ASSERT_TRUE(r.Open(server.Port()));
+  r.engine.SystAsync();
+  ASSERT_TRUE(r.WaitDone(2));
+  EXPECT_EQ(r.done[1].error, 0);
+  EXPECT_EQ(r.engine.StatusCode, 215);
+  ASSERT_TRUE(WaitFor([&] { return r.display.contains(QStringLiteral("< 200 extra")); }));
+  // The tail of the long line is neither shown nor taken for a reply.
+  EXPECT_EQ(r.DisplayWithPrefix(QStringLiteral("< ")).size(), 3);
+  EXPECT_TRUE(r.DisplayWithPrefix(QStringLiteral("< z")).isEmpty());
+  EXPECT_EQ(r.engine.State(), ftpStateReady);
 }
 
 }  // namespace
