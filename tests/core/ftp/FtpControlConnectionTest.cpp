@@ -98,15 +98,35 @@ TEST(FtpControlConnection, ConnectFailuresEndWithTheSocketError) {
   }
 }
 
-TEST(FtpControlConnection, UnknownServiceNameEndsTheRequestWithTheException) {
-  EngineRecorder r;
-  r.engine.HostName = QStringLiteral("127.0.0.1");
-  r.engine.Port = QStringLiteral("no-such-service");
-  r.engine.OpenAsync();
-  ASSERT_TRUE(r.WaitDone());
-  EXPECT_EQ(r.done[0].error, 500);
-  EXPECT_TRUE(r.engine.LastResponse.startsWith(QStringLiteral("500 SocketException: ")))
-      << r.engine.LastResponse.toStdString();
+TEST(FtpControlConnection, SettingsTheSocketCannotUseEndTheRequestWithTheException) {
+  ScriptedFtpServer server;
+  struct Case {
+    QString port;
+    QString localAddr;
+    QString message;  // empty: the connection is made
+  };
+  const QList<Case> cases{
+      {QStringLiteral("no-such-service"), QStringLiteral("0.0.0.0"),
+       QStringLiteral("500 SocketException: Connect: cannot resolve port 'no-such-service'")},
+      {QString::number(server.Port()), QStringLiteral("300.1.1.1"),
+       QStringLiteral("500 SocketException: Connect: cannot bind to '300.1.1.1'")},
+      {QString::number(server.Port()), QStringLiteral("127.0.0.1"), QString()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.localAddr.toStdString());
+    EngineRecorder r;
+    r.engine.HostName = QStringLiteral("127.0.0.1");
+    r.engine.Port = c.port;
+    r.engine.LocalAddr = c.localAddr;
+    r.engine.OpenAsync();
+    ASSERT_TRUE(r.WaitDone());
+    EXPECT_EQ(r.done[0].error, c.message.isEmpty() ? 0 : 500);
+    if (!c.message.isEmpty()) {
+      EXPECT_EQ(r.engine.LastResponse, c.message);
+      EXPECT_EQ(r.engine.ErrorMessage(), c.message);
+      EXPECT_EQ(r.engine.State(), ftpStateReady);
+    }
+  }
 }
 
 TEST(FtpControlConnection, GreetingOutcomes) {
