@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#include "support/FtpFixtures.h"
+#include "support/TestPaths.h"
+
+using namespace testsupport;
+
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+Result RunCli(const QStringList& arguments, const QString& password, int timeoutMs = 60000) {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("VORNALO_PASSWORD", password);
+  auto config = MakeTempDir("cli-config");
+  env.insert("VORNALO_CONFIG_HOME", config->path());
+  process.setProcessEnvironment(env);
+  process.start(VORNALO_FTP_EXE, QStringList{"--delay", "0", "--retries", "1"} + arguments);
+  Result result;
+  if (!process.waitForFinished(timeoutMs)) {
+    process.kill();
+    process.waitForFinished();
+    result.err = "timed out";
+    return result;
+  }
+  result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  result.out = QString::fromUtf8(process.readAllStandardOutput());
+  result.err = QString::fromUtf8(process.readAllStandardError());
+  return result;
+}
+
+class CliPyFtpd : public PyFtpdFixture {
+ protected:
+  QString Address(const QString& folder = "") const {
+    return QString("ftp://%1@127.0.0.1:%2%3")
+        .arg(PyFtpdServer::User())
+        .arg(server.Port())
+        .arg(folder);
+  }
+  Result Run(const QStringList& arguments) { return RunCli(arguments, PyFtpdServer::Password()); }
+};
+
+TEST_F(CliPyFtpd, FolderCommandsWorkEndToEnd) {
+  ASSERT_TRUE(QDir().mkpath(server.RootPath() + "/pub"));
+  Result r = Run({Address("/pub"), "pwd"});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_EQ(r.out, "/pub\n");
+  EXPECT_TRUE(r.err.contains("> PASS [Objq dlk kto vzpvjet nz?]"));
+  EXPECT_FALSE(r.err.contains(PyFtpdServer::Password()));
+
+  r = Run({Address("/pub"), "mkdir", "made"});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo(server.RootPath() + "/pub/made").isDir());
+
+  r = Run({Address(), "rename", "/pub/made", "/pub/Renamed"});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo(server.RootPath() + "/pub/Renamed").isDir());
+
+  ASSERT_TRUE(WriteFile(server.RootPath() + "/pub/MiXed.TXT", "x"));
+  r = Run({Address("/pub"), "lower", "MiXed.TXT"});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(server.RootPath() + "/pub/mixed.txt"));
+
+  r = Run({Address("/pub"), "mv", "mixed.txt", "Renamed"});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(server.RootPath() + "/pub/Renamed/mixed.txt"));
+
+  r = Run({Address("/pub/Renamed"), "rm", "mixed.txt"});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(server.RootPath() + "/pub/Renamed/mixed.txt"));
+
+  r = Run({Address(), "quote", "NOOP"});
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  r = Run({Address(), "quote", "BOGUS"});
+  EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(CliPyFtpd, WrongPasswordAndMissingFilesFail) {
+  Result r = RunCli({Address(), "pwd"}, "wrong");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.contains("cannot log in")) << r.err.toStdString();
+  r = Run({Address(), "rm", "/no/such/file"});
+  EXPECT_EQ(r.exitCode, 1);
+  r = Run({"ftp://127.0.0.1:1", "pwd"});  // nothing listens there
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.contains("10061")) << r.err.toStdString();
+}
+
+class CliVsftpd : public VsftpdFixture {};
+
+TEST_F(CliVsftpd, LogsInAndMakesFolders) {
+  const QString address =
+      QString("ftp://%1@127.0.0.1:%2/").arg(VsftpdServer::User()).arg(server.Port());
+  Result r = RunCli({address, "mkdir", "from-cli"}, VsftpdServer::Password());
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo(server.RootPath() + "/from-cli").isDir());
+  r = RunCli({address, "pwd"}, VsftpdServer::Password());
+  EXPECT_EQ(r.out, "/\n");
+}
+
+}  // namespace
