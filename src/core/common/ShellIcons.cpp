@@ -21,9 +21,9 @@ std::u16string_view ViewOf(QStringView s) {
   return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
 }
 
-// A name with thousands of distinct keys (dotless names, odd suffixes) must not grow the cache
-// without bound; past this many keys the answers are computed and not kept.
-constexpr size_t kMaxCachedKeys = 20000;
+// Odd suffixes (".001", dates) must not grow the cache without bound; past this many keys the
+// answers are computed and not kept.
+constexpr size_t kMaxCachedKeys = 65536;
 
 constexpr int kMaxFolderTypeNameLength = 80;
 
@@ -36,6 +36,7 @@ struct TShellIcons::TState {
   std::vector<QStringList> namesOfIndex;
   // Lower-case suffixes of more than one part (".tar.gz") that the database knows by name.
   std::unordered_set<std::u16string> multiSuffixes;
+  qsizetype longestMultiSuffix = 0;
 };
 
 TShellIcons::TShellIcons(const QLocale& locale) : m_state(std::make_unique<TState>()) {
@@ -43,8 +44,9 @@ TShellIcons::TShellIcons(const QLocale& locale) : m_state(std::make_unique<TStat
   const QMimeDatabase db;
   for (const QMimeType& type : db.allMimeTypes()) {
     for (const QString& suffix : type.suffixes()) {
-      if (suffix.contains(u'.'))
-        m_state->multiSuffixes.insert(u'.' + suffix.toLower().toStdU16String());
+      if (!suffix.contains(u'.')) continue;
+      m_state->multiSuffixes.insert(u'.' + suffix.toLower().toStdU16String());
+      m_state->longestMultiSuffix = qMax(m_state->longestMultiSuffix, suffix.size() + 1);
     }
   }
   const QMimeType generic = db.mimeTypeForName(QStringLiteral("application/octet-stream"));
@@ -106,18 +108,17 @@ QString TShellIcons::FallbackTypeName(QStringView fileName, bool korean) {
 }
 
 TShellIcons::TFileType TShellIcons::TypeOf(QStringView fileName) const {
-  // Only the suffix decides the type (as it would for a local file of that name), so the answer
-  // is cached per suffix; a name without one is its own key ("Makefile", "README").
-  QStringView key = fileName;
+  // Only the suffix decides the type, as it does for local files, so the answer is cached per
+  // suffix; a name without one is a generic file.
   const qsizetype dot = fileName.lastIndexOf(u'.');
-  if (dot >= 0) {
-    key = fileName.mid(dot);
-    const qsizetype before = dot > 0 ? fileName.lastIndexOf(u'.', dot - 1) : -1;
-    if (before >= 0) {
-      const QStringView twoParts = fileName.mid(before);
-      if (m_state->multiSuffixes.count(twoParts.toString().toLower().toStdU16String()) != 0) {
-        key = twoParts;
-      }
+  if (dot < 0) return {m_genericFileIcon, FallbackTypeName(fileName, m_korean)};
+  QStringView key = fileName.mid(dot);
+  const qsizetype before = dot > 0 ? fileName.lastIndexOf(u'.', dot - 1) : -1;
+  if (before >= 0) {
+    const QStringView twoParts = fileName.mid(before);
+    if (twoParts.size() <= m_state->longestMultiSuffix &&
+        m_state->multiSuffixes.count(twoParts.toString().toLower().toStdU16String()) != 0) {
+      key = twoParts;
     }
   }
   {

@@ -5,6 +5,8 @@
 #include <QTime>
 #include <cstring>
 #include <limits>
+#include <mutex>
+#include <unordered_map>
 
 #include "core/common/ShellIcons.h"
 #include "core/common/WireText.h"
@@ -16,8 +18,16 @@ constexpr std::string_view kYearMarkers[] = {"\xB3\xE2", "\xEB\x85\x84"};
 constexpr std::string_view kMonthMarkers[] = {"\xBF\xF9", "\xEC\x9B\x94"};
 constexpr std::string_view kDayMarkers[] = {"\xC0\xCF", "\xEC\x9D\xBC"};
 
+bool HasHighByte(std::string_view s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+// Every marker is made of bytes above 0x7F, so plain ASCII columns are passed over quickly.
 bool ContainsAny(std::string_view s, const std::string_view (&markers)[2]) {
-  return s.find(markers[0]) != s.npos || s.find(markers[1]) != s.npos;
+  return HasHighByte(s) && (s.find(markers[0]) != s.npos || s.find(markers[1]) != s.npos);
 }
 
 // The text before the marker that ends `s`, or `s` itself when it ends with none.
@@ -114,14 +124,19 @@ const QString& FolderPermissions() {
 }  // namespace
 
 std::string_view NextToken(std::string_view text, size_t& position, std::string_view delimiters) {
-  while (position < text.size() && delimiters.find(text[position]) != delimiters.npos) {
-    ++position;
+  if (delimiters.size() == 1) {
+    while (position < text.size() && text[position] == delimiters[0]) ++position;
+  } else {
+    while (position < text.size() && delimiters.find(text[position]) != delimiters.npos) {
+      ++position;
+    }
   }
   if (position >= text.size()) return {};
   const size_t start = position;
   if (delimiters.size() == 1) {
-    const void* hit = std::memchr(text.data() + start, delimiters[0], text.size() - start);
-    position = hit ? size_t(static_cast<const char*>(hit) - text.data()) : text.size();
+    // Columns are short: a plain loop beats a library search here.
+    const char delimiter = delimiters[0];
+    while (position < text.size() && text[position] != delimiter) ++position;
   } else {
     while (position < text.size() && delimiters.find(text[position]) == delimiters.npos) {
       ++position;
@@ -176,7 +191,13 @@ TListingParser::TListingParser(QDate today, const QLocale& locale)
     : TListingParser(today, locale, ShellIcons()) {}
 
 TListingParser::TListingParser(QDate today, const QLocale& locale, const TShellIcons& icons)
-    : m_today(today), m_locale(locale), m_icons(icons) {}
+    : m_todayYear(today.year()),
+      m_todayMonth(today.month()),
+      m_todayDay(today.day()),
+      m_locale(locale),
+      m_localeKey(locale.name() + u'|' + locale.dateFormat(QLocale::ShortFormat) + u'|' +
+                  locale.timeFormat(QLocale::ShortFormat)),
+      m_icons(icons) {}
 
 const QString& TListingParser::Intern(TTextCache& cache, std::string_view bytes) {
   auto it = cache.find(bytes);
@@ -184,9 +205,40 @@ const QString& TListingParser::Intern(TTextCache& cache, std::string_view bytes)
   return it->second;
 }
 
+namespace {
+
+// Date and time texts already formatted, for every parsing run of the process: formatting with
+// the locale is slow next to parsing, and the same dates come back in listing after listing.
+class TSharedDateTimeTexts {
+ public:
+  template <class Format>
+  QString Text(const QString& localeKey, qint64 key, Format format) {
+    std::lock_guard lock(m_mutex);
+    if (localeKey != m_localeKey || m_texts.size() > 200000) {
+      m_texts.clear();
+      m_localeKey = localeKey;
+    }
+    auto it = m_texts.find(key);
+    if (it == m_texts.end()) it = m_texts.emplace(key, format()).first;
+    return it->second;
+  }
+
+ private:
+  std::mutex m_mutex;
+  QString m_localeKey;
+  std::unordered_map<qint64, QString> m_texts;
+};
+
+TSharedDateTimeTexts& SharedDateTimeTexts() {
+  static TSharedDateTimeTexts texts;
+  return texts;
+}
+
+}  // namespace
+
 void TListingParser::SetDateAndTime(TFTPListItem& item) {
-  // Listings repeat a few dates and times many times; each text is formatted once per run.
-  // Parts outside the ordinary ranges are rare and formatted without the cache.
+  // Listings repeat a few dates and times many times; each text is looked up once per run.
+  // Parts outside the ordinary ranges are rare and formatted without the caches.
   const auto formatDate = [&] {
     const QDate value(item.Year, item.Month, item.Day);
     return value.isValid() ? m_locale.toString(value, QLocale::ShortFormat) : QString();
@@ -195,19 +247,31 @@ void TListingParser::SetDateAndTime(TFTPListItem& item) {
     const QTime value(item.Hour, item.Minute, 0);
     return value.isValid() ? m_locale.toString(value, QLocale::ShortFormat) : QString();
   };
-  if (quint32(item.Month) < 256 && quint32(item.Day) < 256 && quint32(item.Year) < 65536) {
-    const qint64 key = (qint64(item.Year) << 16) | (item.Month << 8) | item.Day;
-    auto it = m_dateTexts.find(key);
-    if (it == m_dateTexts.end()) it = m_dateTexts.emplace(key, formatDate()).first;
-    item.DateText = it->second;
+  const int yearSlot = item.Year - (m_todayYear - kCachedYearsBack);
+  if (yearSlot >= 0 && yearSlot < kCachedYears && item.Month >= 1 && item.Month <= 12 &&
+      item.Day >= 1 && item.Day <= 31) {
+    if (m_dateTexts.empty()) m_dateTexts.resize(kCachedYears);
+    auto& year = m_dateTexts[size_t(yearSlot)];
+    if (!year) year = std::make_unique<TYearTexts>();
+    TCachedText& text = (*year)[size_t((item.Month - 1) * 31 + item.Day - 1)];
+    if (!text.made) {
+      const qint64 key = (qint64(item.Year) << 16) | (item.Month << 8) | item.Day;
+      text.text = SharedDateTimeTexts().Text(m_localeKey, key, formatDate);
+      text.made = true;
+    }
+    item.DateText = text.text;
   } else {
     item.DateText = formatDate();
   }
-  if (quint32(item.Hour) < 256 && quint32(item.Minute) < 256) {
-    const int key = (item.Hour << 8) | item.Minute;
-    auto it = m_timeTexts.find(key);
-    if (it == m_timeTexts.end()) it = m_timeTexts.emplace(key, formatTime()).first;
-    item.TimeText = it->second;
+  if (item.Hour >= 0 && item.Hour < 24 && item.Minute >= 0 && item.Minute < 60) {
+    if (m_timeTexts.empty()) m_timeTexts.resize(24 * 60);
+    TCachedText& text = m_timeTexts[size_t(item.Hour * 60 + item.Minute)];
+    if (!text.made) {
+      const qint64 key = -1 - (item.Hour * 60 + item.Minute);  // apart from every date key
+      text.text = SharedDateTimeTexts().Text(m_localeKey, key, formatTime);
+      text.made = true;
+    }
+    item.TimeText = text.text;
   } else {
     item.TimeText = formatTime();
   }
@@ -370,10 +434,10 @@ std::unique_ptr<TFTPListItem> TListingParser::ParseUnixLine(std::string_view lin
   item->Month = MonthNumber(month);
   item->Day = DayNumber(day);
   if (item->Year == 0) {
-    const int thisMonth = m_today.month();
+    const int thisMonth = m_todayMonth;
     const bool thisYear =
-        thisMonth > item->Month || (thisMonth == item->Month && m_today.day() >= item->Day);
-    item->Year = m_today.year() - (thisYear ? 0 : 1);
+        thisMonth > item->Month || (thisMonth == item->Month && m_todayDay >= item->Day);
+    item->Year = m_todayYear - (thisYear ? 0 : 1);
   }
   const size_t colon = time.find(':');
   if (!ReadInteger(time.substr(0, colon), item->Hour) ||
@@ -387,51 +451,22 @@ std::unique_ptr<TFTPListItem> TListingParser::ParseUnixLine(std::string_view lin
   return item;
 }
 
-void TListingParser::Load(std::string_view listing, TFTPListItems& items) {
-  items.RawLines.clear();
-  // A first pass counts the lines so the lists grow once.
-  qsizetype lineCount = 0;
-  for (const char* p = listing.data(); p < listing.data() + listing.size();) {
-    const void* hit = std::memchr(p, '\n', size_t(listing.data() + listing.size() - p));
-    ++lineCount;
-    if (!hit) break;
-    p = static_cast<const char*>(hit) + 1;
-  }
-  items.RawLines.reserve(lineCount);
-  items.Reserve(items.Count() + int(qMin<qsizetype>(lineCount, std::numeric_limits<int>::max())));
-
+void TListingParser::Load(const QByteArray& listing, TFTPListItems& items) {
+  items.SetRawListing(listing);
+  const std::string_view text(listing.constData(), size_t(listing.size()));
   bool failed = false;
-  const char* const end = listing.data() + listing.size();
-  const char* p = listing.data();
-  const char* lf = nullptr;
-  while (p < end) {
-    // Lines end at CR LF, LF or CR. The next LF is remembered, so text broken only by CRs is
-    // not searched again for each line.
-    if (lf == nullptr || lf < p) {
-      lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-      if (!lf) lf = end;
-    }
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', size_t(lf - p)));
-    const char* lineEnd = cr ? cr : lf;
-    const std::string_view line(p, size_t(lineEnd - p));
-    if (cr) {
-      p = (cr + 1 < end && cr[1] == '\n') ? cr + 2 : cr + 1;
-    } else {
-      p = lf + 1;
-    }
-    items.RawLines.append(Decode(line));
-    if (failed || line.empty()) continue;
-
+  ForEachListingLine(text, [&](std::string_view line) {
+    if (failed || line.empty()) return;
     std::unique_ptr<TFTPListItem> item;
     if (line.size() >= 8 && IsDosDate(line.substr(0, 8))) {
       item = ParseDosLine(line, failed);
     } else if (line.size() >= 10 && IsPermissionString(line.substr(0, 10))) {
       item = ParseUnixLine(line, failed);
     }
-    if (!item) continue;
+    if (!item) return;
     if (item->IsLink) items.HasLinks = true;
     items.Add(std::move(item));
-  }
+  });
 }
 
 void LoadListing(QIODevice& stream, TFTPListItems& items) {
@@ -441,5 +476,5 @@ void LoadListing(QIODevice& stream, TFTPListItems& items) {
 
 void LoadListing(const QByteArray& listing, TFTPListItems& items) {
   TListingParser parser;
-  parser.Load(std::string_view(listing.constData(), size_t(listing.size())), items);
+  parser.Load(listing, items);
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QLocale>
 #include <QString>
+#include <array>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/ftp/FTPListItem.h"
 #include "core/ftp/FTPListItems.h"
@@ -39,6 +43,28 @@ int MonthNumber(std::string_view s);
 // A number, or a number with the Korean day marker (bytes C0 CF, or UTF-8); 0 otherwise.
 int DayNumber(std::string_view s);
 
+// Calls `f` with each line of `text`; lines end at CR LF, LF or CR.
+template <class F>
+void ForEachListingLine(std::string_view text, F&& f) {
+  const char* const end = text.data() + text.size();
+  const char* p = text.data();
+  const char* lf = nullptr;  // the next LF, remembered so text broken by CRs is not rescanned
+  while (p < end) {
+    if (lf == nullptr || lf < p) {
+      lf = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+      if (!lf) lf = end;
+    }
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', size_t(lf - p)));
+    const std::string_view line(p, size_t((cr ? cr : lf) - p));
+    if (cr) {
+      p = (cr + 1 < end && cr[1] == '\n') ? cr + 2 : cr + 1;
+    } else {
+      p = lf + 1;
+    }
+    f(line);
+  }
+}
+
 // One parsing run: keeps the date, time, permission and owner texts it has made so that lines
 // sharing them share one string.
 class TListingParser {
@@ -52,8 +78,8 @@ class TListingParser {
   std::unique_ptr<TFTPListItem> ParseDosLine(std::string_view line, bool& failed);
   std::unique_ptr<TFTPListItem> ParseUnixLine(std::string_view line, bool& failed);
 
-  // Replaces `items.RawLines` with the lines of `listing` and appends its entries to `items`.
-  void Load(std::string_view listing, TFTPListItems& items);
+  // Keeps `listing` as the raw listing of `items` and appends its entries to `items`.
+  void Load(const QByteArray& listing, TFTPListItems& items);
 
  private:
   struct TViewHash {
@@ -66,13 +92,24 @@ class TListingParser {
   void SetDateAndTime(TFTPListItem& item);
   void SetFileType(TFTPListItem& item);
 
-  QDate m_today;
+  int m_todayYear;
+  int m_todayMonth;
+  int m_todayDay;
   QLocale m_locale;
+  QString m_localeKey;
   const TShellIcons& m_icons;
   TTextCache m_permissions;
   TTextCache m_owners;
-  std::unordered_map<qint64, QString> m_dateTexts;
-  std::unordered_map<int, QString> m_timeTexts;
+  // Date texts by year, month and day for the years around today; time texts by minute.
+  struct TCachedText {
+    QString text;
+    bool made = false;
+  };
+  using TYearTexts = std::array<TCachedText, 12 * 31>;
+  static constexpr int kCachedYearsBack = 100;
+  static constexpr int kCachedYears = kCachedYearsBack + 2;
+  std::vector<std::unique_ptr<TYearTexts>> m_dateTexts;
+  std::vector<TCachedText> m_timeTexts;
 };
 
 // Reads `stream` from its start and appends the entries of the listing it holds to `items`.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "core/common/WireText.h"
+#include "core/ftp/DecodeFTPListFile.h"
+
 TFTPListItems::~TFTPListItems() {
   Clear();
 }
@@ -24,4 +27,14 @@ void TFTPListItems::Delete(int index) {
 void TFTPListItems::Clear() {
   for (TFTPListItem* item : m_items) delete item;
   m_items.clear();
+}
+
+QStringList TFTPListItems::RawLines() const {
+  QStringList lines;
+  ForEachListingLine(
+      std::string_view(m_rawListing.constData(), size_t(m_rawListing.size())),
+      [&](std::string_view line) {
+        lines.append(DecodeWireText(QByteArray::fromRawData(line.data(), qsizetype(line.size()))));
+      });
+  return lines;
 }

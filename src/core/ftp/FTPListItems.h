@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -27,9 +28,16 @@ class TFTPListItems {
   void Clear();
   void Reserve(int count) { m_items.reserve(size_t(count)); }
 
+  // The lines of the last loaded listing, decoded losslessly. The listing is kept as the bytes
+  // the server sent and split only when someone asks (the raw listing viewer), which keeps
+  // loading a large folder cheap.
+  QStringList RawLines() const;
+  QByteArray RawListing() const { return m_rawListing; }
+  void SetRawListing(const QByteArray& listing) { m_rawListing = listing; }
+
   bool HasLinks = false;  // set when a link was added by the parser, never cleared here
-  QStringList RawLines;   // the lines of the last loaded listing
 
  private:
   std::vector<TFTPListItem*> m_items;
+  QByteArray m_rawListing;
 };

@@ -15,7 +15,7 @@ const QDate kToday(2026, 6, 15);
 
 void Load(std::string_view listing, TFTPListItems& items) {
   TListingParser parser(kToday, QLocale::c());
-  parser.Load(listing, items);
+  parser.Load(QByteArray(listing.data(), qsizetype(listing.size())), items);
 }
 
 struct TUnixCase {
@@ -136,7 +136,7 @@ TEST(ListingParser, LinesThatGiveNoEntry) {
     TFTPListItems items;
     Load(line, items);
     EXPECT_EQ(items.Count(), 0) << line;
-    EXPECT_EQ(items.RawLines, QStringList{QString::fromLatin1(line)});
+    EXPECT_EQ(items.RawLines(), QStringList{QString::fromLatin1(line)});
   }
 }
 
@@ -196,7 +196,7 @@ TEST(ListingParser, UnreadableNumberEndsTheLoading) {
     Load(listing, items);
     ASSERT_EQ(items.Count(), 1);
     EXPECT_EQ(items[0]->Name, QStringLiteral("first"));
-    EXPECT_EQ(items.RawLines.size(), 3);  // the whole text is kept for the raw viewer
+    EXPECT_EQ(items.RawLines().size(), 3);  // the whole text is kept for the raw viewer
   }
 }
 
@@ -210,8 +210,8 @@ TEST(ListingParser, SplitsLinesAtCrLfLfAndCr) {
   EXPECT_EQ(items[0]->Name, QStringLiteral("a"));
   EXPECT_EQ(items[1]->Name, QStringLiteral("b"));
   EXPECT_EQ(items[2]->Name, QStringLiteral("c"));
-  EXPECT_EQ(items.RawLines.size(), 5);
-  EXPECT_EQ(items.RawLines.at(3), QString());
+  EXPECT_EQ(items.RawLines().size(), 5);
+  EXPECT_EQ(items.RawLines().at(3), QString());
 }
 
 TEST(ListingParser, NamesRoundTripToTheServersBytes) {
@@ -237,7 +237,7 @@ TEST(ListingParser, NamesRoundTripToTheServersBytes) {
   EXPECT_EQ(items[2]->Name, QString::fromUtf8("café.txt"));
   EXPECT_EQ(EncodeWireText(items[4]->Name), QByteArray("ln\xe9"));
   EXPECT_EQ(EncodeWireText(items[4]->LinkTarget), QByteArray("tar\xe9get"));
-  EXPECT_EQ(EncodeWireText(items.RawLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")),
+  EXPECT_EQ(EncodeWireText(items.RawLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")),
             listing);
 }
 
@@ -319,7 +319,7 @@ TEST(ListingParser, HostileInputNeitherCrashesNorHangs) {
   Load(longLine + "\n" + longBlanks + "\n" + std::string(1 << 20, '\r'), longItems);
   ASSERT_EQ(longItems.Count(), 1);
   EXPECT_EQ(longItems[0]->Name.size(), 1 << 20);
-  EXPECT_EQ(longItems.RawLines.size(), 2 + (1 << 20));
+  EXPECT_EQ(longItems.RawLines().size(), 2 + (1 << 20));
 }
 
 TEST(ListingParser, TokenAndNumberHelpers) {
