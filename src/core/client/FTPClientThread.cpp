@@ -9,65 +9,13 @@
 #include "core/ftp/FtpClientEx.h"
 
 namespace {
-
-const QEvent::Type kRequestEvent = static_cast<QEvent::Type>(QEvent::User + 100);
-const QEvent::Type kQuitEvent = static_cast<QEvent::Type>(QEvent::User + 101);
-
-class RequestEvent : public QEvent {
- public:
-  explicit RequestEvent(int request) : QEvent(kRequestEvent), Request(request) {}
-  const int Request;
-};
-
 const QString kAbortedLine = QStringLiteral("! Operation aborted.");
-
 }  // namespace
 
-// Lives in the worker thread and receives its messages: requests and the quit message.
-class TFTPClientMailbox : public QObject {
- public:
-  explicit TFTPClientMailbox(TFTPClientThread* worker) : m_worker(worker) {}
-
-  bool event(QEvent* event) override {
-    if (event->type() == kQuitEvent) {
-      if (m_worker->m_inWait) {
-        m_worker->m_waitQuit = true;
-      } else {
-        m_worker->exit(0);
-      }
-      return true;
-    }
-    if (event->type() == kRequestEvent) {
-      const int request = static_cast<RequestEvent*>(event)->Request;
-      if (m_worker->m_inWait) {
-        // Inside a wait only the abort counts; any other request is dropped.
-        if (request == rqAbort) m_worker->m_waitAbort = true;
-      } else {
-        m_worker->Dispatch(request);
-      }
-      return true;
-    }
-    return QObject::event(event);
-  }
-
- private:
-  TFTPClientThread* m_worker;
-};
-
-TFTPClientThread::TFTPClientThread(TThreadedFTPClient* owner) : m_owner(owner) {
-  m_mailbox = std::make_unique<TFTPClientMailbox>(this);
-  m_mailbox->moveToThread(this);
-}
+TFTPClientThread::TFTPClientThread(TThreadedFTPClient* owner)
+    : TEngineWorker(rqAbort), m_owner(owner) {}
 
 TFTPClientThread::~TFTPClientThread() = default;
-
-void TFTPClientThread::PostRequest(int request) {
-  QCoreApplication::postEvent(m_mailbox.get(), new RequestEvent(request));
-}
-
-void TFTPClientThread::PostQuit() {
-  QCoreApplication::postEvent(m_mailbox.get(), new QEvent(kQuitEvent));
-}
 
 void TFTPClientThread::run() {
   auto engine = std::make_unique<TFtpClientEx>();
@@ -89,10 +37,9 @@ void TFTPClientThread::run() {
     m_requestError = error;
   };
   m_owner->ThreadReady = true;
-  exec();
+  RunLoop();
   m_engine = nullptr;
   engine.reset();
-  m_mailbox.reset();
   m_owner->ThreadReady = false;
 }
 
@@ -111,8 +58,7 @@ void TFTPClientThread::HookLogging(bool on) {
 }
 
 void TFTPClientThread::Sync(const std::function<void()>& call) {
-  if (m_detached) return;
-  QMetaObject::invokeMethod(m_owner, call, Qt::BlockingQueuedConnection);
+  TEngineWorker::Sync(m_owner, call);
 }
 
 void TFTPClientThread::Display(const QString& line) {
@@ -122,7 +68,6 @@ void TFTPClientThread::Display(const QString& line) {
 }
 
 void TFTPClientThread::Dispatch(int request) {
-  if (request == rqAbort) return;  // no request runs: nothing to abort
   if (request < rqConnect || request > rqMove) return;
   RunRequest(request);
 }
@@ -319,39 +264,23 @@ void TFTPClientThread::FireDone(int request) {
 
 void TFTPClientThread::WaitForEngine() {
   m_requestDone = false;
-  for (;;) {
-    if (AbortRequested) {
-      AbortStep();
-      return;
-    }
-    // A server that answers and then hangs up leaves the engine in StepReady: that request
-    // is over too, and waiting for Ready would wait forever.
+  // A server that answers and then hangs up leaves the engine in StepReady: that request is
+  // over too, and waiting for Ready would wait forever.
+  const TWaitOutcome outcome = PumpUntil([this] {
     const TFtpEngineState state = m_engine->State();
-    if ((state == ftpStateReady || state == ftpStateStepReady) && m_requestDone) {
-      if (m_requestError == 0) {
-        m_owner->LastResult = ftpResultOk;
-      } else {
-        m_owner->LastResult = ftpResultFailed;
-        m_owner->LastError = m_engine->ErrorMessage();
-      }
-      AbortRequested = false;
-      return;
-    }
-    m_inWait = true;
-    m_waitAbort = false;
-    m_waitQuit = false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    m_inWait = false;
-    if (m_waitQuit) {
-      AbortStep();
-      PostQuit();  // the main loop ends once the request has unwound
-      return;
-    }
-    if (m_waitAbort) {
-      AbortStep();
-      return;
-    }
+    return (state == ftpStateReady || state == ftpStateStepReady) && m_requestDone;
+  });
+  if (outcome != TWaitOutcome::Done) {
+    AbortStep();
+    return;
   }
+  if (m_requestError == 0) {
+    m_owner->LastResult = ftpResultOk;
+  } else {
+    m_owner->LastResult = ftpResultFailed;
+    m_owner->LastError = m_engine->ErrorMessage();
+  }
+  AbortRequested = false;
 }
 
 void TFTPClientThread::AbortStep() {
@@ -360,12 +289,4 @@ void TFTPClientThread::AbortStep() {
   m_owner->LastResult = ftpResultAborted;
   m_owner->LastError = kAbortedLine;
   Display(kAbortedLine);
-}
-
-void TFTPClientThread::Delay(int seconds) {
-  // Slept in slices so a stop or an abort is not held up by a long relogin delay.
-  const QDeadlineTimer deadline(qint64(std::max(0, seconds)) * 1000);
-  while (!deadline.hasExpired() && !AbortRequested) {
-    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(50, deadline.remainingTime())));
-  }
 }

@@ -1,48 +1,36 @@
 #pragma once
 
 #include <QString>
-#include <QThread>
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <set>
 
+#include "core/client/EngineWorker.h"
 #include "core/client/FTPConsts.h"
 #include "core/ftp/FtpTypes.h"
 
 class TThreadedFTPClient;
 class TFtpClientEx;
 class TFTPListItems;
-class TFTPClientMailbox;
 
 // The worker of a background client: owns the engine, runs its own event loop, carries out
 // one numbered request at a time and hands every event to the owner's thread, waiting there
 // until the handler returns.
-class TFTPClientThread : public QThread {
+class TFTPClientThread : public TEngineWorker {
  public:
   explicit TFTPClientThread(TThreadedFTPClient* owner);
   ~TFTPClientThread() override;
 
   TFtpClientEx* Engine() const { return m_engine; }
-  // Posts to the worker's queue; safe from any thread.
-  void PostRequest(int request);
-  void PostQuit();
-  std::atomic<bool> AbortRequested{false};
-  // The owner is going away: hand nothing over any more.
-  void Detach() { m_detached = true; }
 
  protected:
   void run() override;
+  void Dispatch(int request) override;
 
  private:
-  friend class TFTPClientMailbox;
-
   // ---- Frame, waiting and hand-over
-  void Dispatch(int request);
   void RunRequest(int request);
   void WaitForEngine();
   void AbortStep();
-  void Delay(int seconds);
   void Display(const QString& line);
   void Sync(const std::function<void()>& call);
   void FireDone(int request);
@@ -89,8 +77,6 @@ class TFTPClientThread : public QThread {
 
   TThreadedFTPClient* m_owner;
   TFtpClientEx* m_engine = nullptr;
-  std::unique_ptr<TFTPClientMailbox> m_mailbox;
-  std::atomic<bool> m_detached{false};
 
   bool m_typeKnown = false;
   bool m_lastBinary = false;
@@ -98,8 +84,5 @@ class TFTPClientThread : public QThread {
   bool m_requestDone = false;
   int m_requestError = 0;
   int m_currentRequest = 0;
-  bool m_inWait = false;
-  bool m_waitAbort = false;
-  bool m_waitQuit = false;
   std::set<QString> m_visitedFolders;  // DownloadTree's guard against folder-link loops
 };

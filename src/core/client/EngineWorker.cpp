@@ -1,0 +1,101 @@
+#include "core/client/EngineWorker.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <algorithm>
+
+namespace {
+
+const QEvent::Type kRequestEvent = static_cast<QEvent::Type>(QEvent::User + 100);
+const QEvent::Type kQuitEvent = static_cast<QEvent::Type>(QEvent::User + 101);
+
+class RequestEvent : public QEvent {
+ public:
+  explicit RequestEvent(int request) : QEvent(kRequestEvent), Request(request) {}
+  const int Request;
+};
+
+}  // namespace
+
+// Lives in the worker thread and receives its messages.
+class TEngineWorkerMailbox : public QObject {
+ public:
+  explicit TEngineWorkerMailbox(TEngineWorker* worker) : m_worker(worker) {}
+
+  bool event(QEvent* event) override {
+    if (event->type() == kQuitEvent) {
+      m_worker->QuitReceived();
+      return true;
+    }
+    if (event->type() == kRequestEvent) {
+      m_worker->Received(static_cast<RequestEvent*>(event)->Request);
+      return true;
+    }
+    return QObject::event(event);
+  }
+
+ private:
+  TEngineWorker* m_worker;
+};
+
+TEngineWorker::TEngineWorker(int abortRequest)
+    : m_abortRequest(abortRequest), m_mailbox(std::make_unique<TEngineWorkerMailbox>(this)) {
+  m_mailbox->moveToThread(this);
+}
+
+TEngineWorker::~TEngineWorker() = default;
+
+void TEngineWorker::PostRequest(int request) {
+  QCoreApplication::postEvent(m_mailbox.get(), new RequestEvent(request));
+}
+
+void TEngineWorker::PostQuit() {
+  QCoreApplication::postEvent(m_mailbox.get(), new QEvent(kQuitEvent));
+}
+
+void TEngineWorker::QuitReceived() {
+  if (m_inWait) {
+    m_waitQuit = true;
+  } else {
+    exit(0);
+  }
+}
+
+void TEngineWorker::Received(int request) {
+  if (m_inWait) {
+    if (request == m_abortRequest) m_waitAbort = true;
+    return;  // any other request is dropped while one runs
+  }
+  if (request == m_abortRequest) return;  // nothing runs: nothing to abort
+  Dispatch(request);
+}
+
+TEngineWorker::TWaitOutcome TEngineWorker::PumpUntil(const std::function<bool()>& done) {
+  for (;;) {
+    if (AbortRequested) return TWaitOutcome::Aborted;
+    if (done()) return TWaitOutcome::Done;
+    m_inWait = true;
+    m_waitAbort = false;
+    m_waitQuit = false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    m_inWait = false;
+    if (m_waitQuit) {
+      PostQuit();  // the main loop ends once the request has unwound
+      return TWaitOutcome::Quit;
+    }
+    if (m_waitAbort) return TWaitOutcome::Aborted;
+  }
+}
+
+void TEngineWorker::Sync(QObject* owner, const std::function<void()>& call) {
+  if (m_detached) return;
+  QMetaObject::invokeMethod(owner, call, Qt::BlockingQueuedConnection);
+}
+
+void TEngineWorker::Delay(int seconds) {
+  const QDeadlineTimer deadline(qint64(std::max(0, seconds)) * 1000);
+  while (!deadline.hasExpired() && !AbortRequested) {
+    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(50, deadline.remainingTime())));
+  }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class TEngineWorkerMailbox;
+
+// A worker thread with its own event loop that carries out numbered requests one at a time
+// and drives protocol engines through nested waits. Requests arrive as events: outside a wait
+// they start through Dispatch; inside a wait only the abort request counts (others are
+// dropped) and the quit message ends the wait and, once the request has unwound, the loop.
+class TEngineWorker : public QThread {
+ public:
+  enum class TWaitOutcome { Done, Aborted, Quit };
+
+  explicit TEngineWorker(int abortRequest);
+  ~TEngineWorker() override;
+
+  // Safe from any thread.
+  void PostRequest(int request);
+  void PostQuit();
+  std::atomic<bool> AbortRequested{false};
+  // The owner is going away: hand nothing over any more.
+  void Detach() { m_detached = true; }
+
+ protected:
+  // Starts a request that arrived while no request runs.
+  virtual void Dispatch(int request) = 0;
+  // Runs the event loop until `done` holds or an abort or quit interrupts. Every pass first
+  // looks at AbortRequested, then at `done`, then waits for and handles events.
+  TWaitOutcome PumpUntil(const std::function<bool()>& done);
+  // Runs `call` on `owner`'s thread and waits until it has returned.
+  void Sync(QObject* owner, const std::function<void()>& call);
+  // Sleeps in short slices; an abort cuts it short.
+  void Delay(int seconds);
+  // Runs the worker's own event loop until the quit message.
+  void RunLoop() { exec(); }
+
+ private:
+  friend class TEngineWorkerMailbox;
+  void Received(int request);
+  void QuitReceived();
+
+  const int m_abortRequest;
+  std::unique_ptr<TEngineWorkerMailbox> m_mailbox;
+  std::atomic<bool> m_detached{false};
+  bool m_inWait = false;
+  bool m_waitAbort = false;
+  bool m_waitQuit = false;
+};
