@@ -176,11 +176,16 @@ void TCustomFtpClientEx::RaiseError(const QString& text) {
   m_usageError = true;
   m_lastUsageError = text;
   if (OnUsageError) {
-    QString message = text;
-    OnUsageError(this, message);
+    DoUsageError(text);
     return;
   }
   throw FtpException(text);
+}
+
+void TCustomFtpClientEx::DoUsageError(const QString& text) {
+  if (!OnUsageError) return;
+  QString message = text;
+  OnUsageError(this, message);
 }
 
 bool TCustomFtpClientEx::CheckReady() {

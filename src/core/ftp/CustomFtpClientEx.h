@@ -181,6 +181,7 @@ class TCustomFtpClientEx {
 
   virtual void SendCommand(const QString& line);
   virtual void DoDisplay(const QString& text);
+  virtual void DoUsageError(const QString& text);
   virtual bool DoProgress();
   virtual void HandleBackgroundException(const std::exception& error);
   // Runs `call` later on the engine's thread, after the current handler has returned.

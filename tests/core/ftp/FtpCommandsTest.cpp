@@ -251,6 +251,28 @@ TEST(FtpCommands, StepThatCannotStartEndsTheCompound) {
   EXPECT_EQ(r.engine.State(), ftpStateReady);
 }
 
+TEST(FtpCommands, FailedOpenEndsTheCompoundWithTheSocketError) {
+  quint16 closedPort = 0;
+  {
+    ScriptedFtpServer gone;
+    closedPort = gone.Port();
+  }
+  EngineRecorder r;
+  r.engine.HostName = QStringLiteral("127.0.0.1");
+  r.engine.Port = QString::number(closedPort);
+  r.engine.UserName = QStringLiteral("u");
+  r.engine.PassWord = QStringLiteral("p");
+  r.engine.SystemAsync();
+  ASSERT_TRUE(r.WaitDone());
+  WaitFor([] { return false; }, 100);
+  ASSERT_EQ(r.done.size(), 1);
+  EXPECT_EQ(r.done[0].type, ftpSystemAsync);
+  EXPECT_EQ(r.done[0].error, 10061);
+  EXPECT_TRUE(r.engine.ErrorMessage().startsWith(QStringLiteral("500 ")));
+  EXPECT_EQ(r.engine.State(), ftpStateReady);
+  EXPECT_FALSE(r.engine.Connected);
+}
+
 TEST(FtpCommands, CompoundWithOpenWhileConnectedIsRefused) {
   ScriptedFtpServer server;
   EngineRecorder r;
