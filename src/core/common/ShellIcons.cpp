@@ -41,6 +41,7 @@ struct TShellIcons::TState {
 
 TShellIcons::TShellIcons(const QLocale& locale) : m_state(std::make_unique<TState>()) {
   m_korean = locale.language() == QLocale::Korean;
+  m_plainFileTypeName = FallbackTypeName(QStringView(), m_korean);
   const QMimeDatabase db;
   for (const QMimeType& type : db.allMimeTypes()) {
     for (const QString& suffix : type.suffixes()) {
@@ -111,7 +112,7 @@ TShellIcons::TFileType TShellIcons::TypeOf(QStringView fileName) const {
   // Only the suffix decides the type, as it does for local files, so the answer is cached per
   // suffix; a name without one is a generic file.
   const qsizetype dot = fileName.lastIndexOf(u'.');
-  if (dot < 0) return {m_genericFileIcon, FallbackTypeName(fileName, m_korean)};
+  if (dot < 0) return {m_genericFileIcon, m_plainFileTypeName};
   QStringView key = fileName.mid(dot);
   const qsizetype before = dot > 0 ? fileName.lastIndexOf(u'.', dot - 1) : -1;
   if (before >= 0) {

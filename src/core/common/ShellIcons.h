@@ -66,6 +66,7 @@ class TShellIcons {
   int m_networkIcon = 0;
   int m_recycleBinIcon = 0;
   QString m_folderTypeName;
+  QString m_plainFileTypeName;  // the type of a name without a suffix
 };
 
 // The one instance, created on first use (the program touches it before any window exists).

@@ -30,7 +30,7 @@ bool ContainsAny(std::string_view s, const std::string_view (&markers)[2]) {
   return HasHighByte(s) && (s.find(markers[0]) != s.npos || s.find(markers[1]) != s.npos);
 }
 
-// The text before the marker that ends `s`, or `s` itself when it ends with none.
+// Drops the marker that ends `s`; false when `s` ends with none.
 bool StripTrailingMarker(std::string_view& s, const std::string_view (&markers)[2]) {
   for (std::string_view marker : markers) {
     if (s.size() >= marker.size() && s.substr(s.size() - marker.size()) == marker) {

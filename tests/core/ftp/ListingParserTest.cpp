@@ -2,7 +2,10 @@
 
 #include <QBuffer>
 #include <QRandomGenerator>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "core/common/ShellIcons.h"
 #include "core/common/WireText.h"
@@ -267,6 +270,34 @@ TEST(ListingParser, EntriesTakeTypesFromTheIconCacheAndLocaleTexts) {
   EXPECT_EQ(items[4]->Hour, 25);
   EXPECT_TRUE(items[4]->TimeText.isEmpty());
   EXPECT_FALSE(items[4]->DateText.isEmpty());
+}
+
+TEST(ListingParser, DateTextsFollowTheParsersLocaleOnEveryThread) {
+  // Texts are shared between runs; a run in another locale must not see the first one's.
+  const QByteArray listing = "-rw-r--r-- 1 o g 1 Mar 7 2004 a\n-rw-r--r-- 1 o g 1 Jan 5 18:45 b\n";
+  const QLocale locales[] = {QLocale::c(), QLocale(QLocale::German, QLocale::Germany),
+                             QLocale(QLocale::English, QLocale::UnitedStates)};
+  std::vector<std::thread> threads;
+  std::atomic<int> mismatches{0};
+  for (int t = 0; t < 6; ++t) {
+    threads.emplace_back([&, t] {
+      const QLocale& locale = locales[t % 3];
+      for (int round = 0; round < 50; ++round) {
+        TFTPListItems items;
+        TListingParser(kToday, locale).Load(listing, items);
+        if (items.Count() != 2 ||
+            items[0]->DateText != locale.toString(QDate(2004, 3, 7), QLocale::ShortFormat) ||
+            items[1]->TimeText != locale.toString(QTime(18, 45), QLocale::ShortFormat) ||
+            items[0]->TypeName != ShellIcons().TypeNameOf(u"a")) {
+          ++mismatches;
+        }
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_NE(locales[0].toString(QDate(2004, 3, 7), QLocale::ShortFormat),
+            locales[1].toString(QDate(2004, 3, 7), QLocale::ShortFormat));
 }
 
 TEST(ListingParser, LoadListingReadsTheStreamFromItsStart) {
