@@ -99,11 +99,11 @@ void TSiteBookForm::CreateActions() {
   };
   FileConnectAction = make("FileConnectAction", QStringLiteral("&Connect..."),
                            QStringLiteral("Connect...|Connect to Selected Site..."),
-                           ActionIcon(QStringLiteral("network-server"), QStyle::SP_DriveNetIcon));
+                           ActionIcon(QStringLiteral("go-jump"), QStyle::SP_ArrowForward));
   FileQuickConnectAction =
       make("FileQuickConnectAction", QStringLiteral("&Quick Connect..."),
            QStringLiteral("Quick Connect..."),
-           ActionIcon(QStringLiteral("network-connect"), QStyle::SP_CommandLink));
+           ActionIcon(QStringLiteral("network-wired"), QStyle::SP_DriveNetIcon));
   FileQuickConnectAction->setShortcut(QKeySequence(Qt::Key_F4));
   FileNewFolderAction =
       make("FileNewFolderAction", QStringLiteral("New &Folder"),

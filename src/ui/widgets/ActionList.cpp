@@ -15,7 +15,7 @@ TActionList::~TActionList() = default;
 QAction* TActionList::Add(QAction* action, TRule rule, TExecute execute, TRule checked) {
   m_entries.push_back(Entry{action, std::move(rule), std::move(execute), std::move(checked)});
   connect(action, &QAction::triggered, this, [this, action] { Triggered(action); });
-  UpdateEntry(m_entries.back());
+  // Not evaluated here: rules usually read widgets the window creates after its actions.
   return action;
 }
 

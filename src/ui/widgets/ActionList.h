@@ -20,7 +20,8 @@ class TActionList : public QObject {
   explicit TActionList(QObject* parent = nullptr);
   ~TActionList() override;
 
-  // `rule` may be empty (always enabled); `checked` (optional) drives a checkable action.
+  // `rule` may be empty (always enabled); `checked` (optional) drives a checkable action. The
+  // rule first runs at the next UpdateActions (the window calls it once it is built).
   QAction* Add(QAction* action, TRule rule, TExecute execute, TRule checked = {});
 
   // Evaluates every rule now.

@@ -17,6 +17,7 @@ TEST(ActionList, DisabledCommandDoesNothingWhateverInvokesIt) {
   int runs = 0;
   list.Add(
       &action, [&] { return allowed; }, [&] { ++runs; });
+  list.UpdateActions();
   EXPECT_TRUE(action.isEnabled());
 
   allowed = false;  // no idle pass yet: the action still looks enabled
@@ -39,6 +40,7 @@ TEST(ActionList, RulesRunWhenTheEventLoopGoesIdle) {
   bool allowed = false;
   list.Add(
       &action, [&] { return allowed; }, [] {});
+  list.UpdateActions();
   EXPECT_FALSE(action.isEnabled());
   allowed = true;
   // The event loop waits for the timer: the dispatcher's idle signal updates the rule.

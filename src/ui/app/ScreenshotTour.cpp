@@ -1,0 +1,65 @@
+#include "ui/app/ScreenshotTour.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "core/settings/GlobalOptions.h"
+#include "ui/app/GlobalOptionsForm.h"
+#include "ui/app/MainForm.h"
+#include "ui/sitebook/SiteBookForm.h"
+#include "ui/widgets/ActionList.h"
+
+namespace {
+
+void Save(const QPixmap& pixmap, const QString& folder, const QString& name) {
+  const QString path = folder + QLatin1Char('/') + name;
+  if (!pixmap.save(path, "PNG")) qWarning("cannot save %s", qPrintable(path));
+}
+
+void SaveScreen(const QString& folder, const QString& name) {
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    Save(screen->grabWindow(0), folder, name);
+  }
+}
+
+}  // namespace
+
+void RunScreenshotTour(TMainForm* mainForm, TSiteBookForm* siteBook, const QString& folder) {
+  QDir().mkpath(folder);
+  // Give the windows time to map and paint before each picture.
+  QTimer::singleShot(1500, mainForm, [=] {
+    SaveScreen(folder, QStringLiteral("desktop.png"));
+    Save(mainForm->grab(), folder, QStringLiteral("main-bar.png"));
+    // A site selected, so the status bar shows its user and host.
+    const QList<QTreeWidgetItem*> sites = siteBook->SiteBookTreeView->findItems(
+        QStringLiteral("Debian"), Qt::MatchExactly | Qt::MatchRecursive);
+    if (!sites.isEmpty()) siteBook->SiteBookTreeView->setCurrentItem(sites.first());
+    siteBook->Actions->UpdateActions();
+    siteBook->repaint();
+    Save(siteBook->grab(), folder, QStringLiteral("site-book.png"));
+    auto* options = new TGlobalOptionsForm(mainForm, GlobalOptions());
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    options->show();
+    QTimer::singleShot(800, mainForm, [=] {
+      Save(options->grab(), folder, QStringLiteral("options-appearance.png"));
+      options->PageControl->setCurrentIndex(1);
+      QTimer::singleShot(300, mainForm, [=] {
+        Save(options->grab(), folder, QStringLiteral("options-ftp.png"));
+        options->PageControl->setCurrentIndex(2);
+        QTimer::singleShot(300, mainForm, [=] {
+          Save(options->grab(), folder, QStringLiteral("options-feedback.png"));
+          options->PageControl->setCurrentIndex(4);
+          QTimer::singleShot(300, mainForm, [=] {
+            Save(options->grab(), folder, QStringLiteral("options-proxy.png"));
+            options->reject();
+            mainForm->close();
+          });
+        });
+      });
+    });
+  });
+}

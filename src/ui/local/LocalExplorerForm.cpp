@@ -1,0 +1,31 @@
+#include "ui/local/LocalExplorerForm.h"
+
+#include <QStatusBar>
+
+#include "core/settings/RegistryPaths.h"
+#include "ui/widgets/DesktopFonts.h"
+#include "ui/widgets/WindowPlacement.h"
+
+TLocalExplorerForm::TLocalExplorerForm(RegistryStore& store, QWidget* parent)
+    : QMainWindow(parent), m_store(store) {
+  setObjectName(QStringLiteral("LocalExplorerForm"));
+  setWindowTitle(QStringLiteral("Local Explorer"));
+  setProperty("HelpContext", 1003);
+  ApplyOptionsFont(this);
+  setCentralWidget(new QWidget(this));
+  statusBar();
+  resize(460, 350);
+}
+
+TLocalExplorerForm::~TLocalExplorerForm() {
+  SaveWindowPosition(this, RegistryPaths::LocalExplorerKey(), m_store);
+}
+
+void TLocalExplorerForm::PlaceWindow(const QPoint& defaultTopLeft) {
+  move(defaultTopLeft);
+  LoadWindowPosition(this, RegistryPaths::LocalExplorerKey(), m_store);
+}
+
+void TLocalExplorerForm::ApplyGlobalOptions() {
+  ApplyOptionsFont(this);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "core/settings/RegistryStore.h"
+
+// The local explorer window. For now an empty window with its caption and position; the
+// shell tree and list come with the local explorer itself.
+class TLocalExplorerForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TLocalExplorerForm(RegistryStore& store = RegistryStore::Current(),
+                              QWidget* parent = nullptr);
+  ~TLocalExplorerForm() override;
+
+  // Default position (beside the site book, below the main bar), then the saved one.
+  void PlaceWindow(const QPoint& defaultTopLeft);
+  void ApplyGlobalOptions();
+
+ private:
+  RegistryStore& m_store;
+};

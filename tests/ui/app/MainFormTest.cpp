@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTabBar>
+#include <QTimer>
+#include <memory>
+
+#include "core/settings/RegistryStore.h"
+#include "ui/app/AppInfo.h"
+#include "ui/app/MainForm.h"
+#include "ui/carrier/CarrierForm.h"
+#include "ui/editor/OnlineEditorForm.h"
+#include "ui/local/LocalExplorerForm.h"
+#include "ui/sitebook/SiteBookForm.h"
+#include "ui/widgets/ActionList.h"
+#include "ui/widgets/RemoteExpList.h"
+#include "ui/widgets/RemoteExplorer.h"
+
+namespace {
+
+// A remote explorer as the main bar sees it: on close it goes away and removes its tab.
+class TFakeExplorer : public QWidget, public TRemoteExplorer {
+ public:
+  TFakeExplorer(TMainForm& main, const QString& host) : m_main(main), m_host(host) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    RemoteExpList().AddExplorer(this);
+    main.AddRemoteExpTab(host, this);
+  }
+  ~TFakeExplorer() override {
+    ++Destroyed;
+    RemoteExpList().RemoveExplorer(this);
+    m_main.RemoveRemoteExpTab(this);
+    m_main.SelectRemoteExpTab(RemoteExpList().Current());
+  }
+  QWidget* Window() override { return this; }
+  QString ConnectionLabel() const override { return QLatin1Char('[') + m_host + QLatin1Char(']'); }
+  void ForgetSite(const TSiteProperties*) override {}
+  void ApplyOptions() override { ++Applied; }
+
+  static inline int Destroyed = 0;
+  int Applied = 0;
+
+ private:
+  TMainForm& m_main;
+  QString m_host;
+};
+
+struct Windows {
+  RegistryStore store;
+  TMainForm main{store};
+  TSiteBookForm siteBook{store};
+  TLocalExplorerForm localExplorer{store};
+  TCarrierForm carrier;
+  TOnlineEditorForm onlineEditor;
+  Windows() { main.SetWindows(&siteBook, &localExplorer, &carrier, &onlineEditor); }
+};
+
+}  // namespace
+
+TEST(MainForm, TogglesShowAndHideTheSharedWindows) {
+  Windows w;
+  TMainForm& main = w.main;
+  EXPECT_EQ(main.windowTitle(), QStringLiteral("Vornalo Explorer 2000 5th Edition"));
+  EXPECT_EQ(w.carrier.windowTitle(), QStringLiteral("Carrier"));
+  EXPECT_EQ(w.onlineEditor.windowTitle(), QStringLiteral("Online Editor"));
+  EXPECT_EQ(w.localExplorer.windowTitle(), QStringLiteral("Local Explorer"));
+  EXPECT_FALSE(main.ViewCarrierAction->isChecked());
+  main.ViewCarrierAction->trigger();
+  EXPECT_TRUE(w.carrier.isVisible());
+  EXPECT_TRUE(main.ViewCarrierAction->isChecked());
+  main.ViewCarrierAction->trigger();
+  EXPECT_FALSE(w.carrier.isVisible());
+  EXPECT_FALSE(main.ViewCarrierAction->isChecked());
+
+  // A minimised window is visible: the toggle hides it, the next one brings it back normal.
+  w.localExplorer.showMinimized();
+  main.Actions->UpdateActions();
+  EXPECT_TRUE(main.ViewLocalExplorerAction->isChecked());
+  main.ViewLocalExplorerAction->trigger();
+  EXPECT_FALSE(w.localExplorer.isVisible());
+  main.ViewLocalExplorerAction->trigger();
+  EXPECT_TRUE(w.localExplorer.isVisible());
+  EXPECT_FALSE(w.localExplorer.isMinimized());
+
+  w.siteBook.show();  // shown by other means: the check follows at the next idle pass
+  main.Actions->UpdateActions();
+  EXPECT_TRUE(main.ViewSiteBookAction->isChecked());
+  EXPECT_EQ(main.ViewSiteBookAction->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F1));
+}
+
+TEST(MainForm, TabsFollowTheRemoteExplorers) {
+  Windows w;
+  TMainForm& main = w.main;
+  TActionList& actions = *main.Actions;
+  EXPECT_FALSE(actions.IsEnabled(main.TabControlRestoreAction));
+  EXPECT_FALSE(actions.IsEnabled(main.TabControlMinizeAction));
+  EXPECT_FALSE(actions.IsEnabled(main.TabControlCloseAction));
+
+  auto* a = new TFakeExplorer(main, QStringLiteral("a.example.com"));
+  auto* b = new TFakeExplorer(main, QStringLiteral("b.example.com"));
+  EXPECT_EQ(main.RemoteExpListTabControl->count(), 2);
+  RemoteExpList().MoveToFront(a);  // a activated most recently
+  main.SelectRemoteExpTab(b);
+  EXPECT_EQ(main.CurrentTabRemoteExp(), b);
+  EXPECT_EQ(main.windowTitle(), AppInfo::ApplicationTitle() + QStringLiteral(" [b.example.com]"));
+  EXPECT_TRUE(actions.IsEnabled(main.TabControlMinizeAction));
+  EXPECT_FALSE(actions.IsEnabled(main.TabControlRestoreAction));
+  main.TabControlMinizeAction->trigger();
+  EXPECT_TRUE(b->isMinimized());
+  EXPECT_TRUE(actions.IsEnabled(main.TabControlRestoreAction));
+  main.TabControlRestoreAction->trigger();
+  EXPECT_FALSE(b->isMinimized());
+
+  // Closing the selected tab's window selects the most recently activated one left.
+  main.Actions->UpdateActions();
+  main.TabControlCloseAction->trigger();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(main.RemoteExpListTabControl->count(), 1);
+  EXPECT_EQ(main.CurrentTabRemoteExp(), a);
+  EXPECT_EQ(main.windowTitle(), AppInfo::ApplicationTitle() + QStringLiteral(" [a.example.com]"));
+
+  main.ApplyGlobalOptions();
+  EXPECT_EQ(a->Applied, 1);
+  delete a;
+  EXPECT_EQ(main.RemoteExpListTabControl->count(), 0);
+  EXPECT_EQ(main.windowTitle(), AppInfo::ApplicationTitle());
+}
+
+TEST(MainForm, ExitClosesEveryRemoteExplorerBeforeTheMainBarGoes) {
+  Windows w;
+  TFakeExplorer::Destroyed = 0;
+  for (const char* host : {"one", "two", "three"}) {
+    new TFakeExplorer(w.main, QString::fromLatin1(host));
+  }
+  w.main.show();
+  bool quitSeen = false;
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, [&] { quitSeen = true; });
+  QTimer::singleShot(0, [&w] { w.main.FileExitAction->trigger(); });
+  QTimer::singleShot(3000, [] { QCoreApplication::exit(1); });  // bound the wait
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(TFakeExplorer::Destroyed, 3);
+  EXPECT_EQ(w.main.RemoteExpListTabControl->count(), 0);
+  EXPECT_EQ(RemoteExpList().Count(), 0);
+  EXPECT_FALSE(w.main.isVisible());
+  (void)quitSeen;
+}
+
+TEST(MainForm, FillsTheWorkAreaWidthWithAFixedHeight) {
+  Windows w;
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(w.main.width(), area.width());
+  EXPECT_EQ(w.main.minimumHeight(), w.main.maximumHeight());
+  EXPECT_EQ(w.main.geometry().topLeft(), area.topLeft());
+}
