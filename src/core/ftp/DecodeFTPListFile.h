@@ -107,7 +107,7 @@ class TListingParser {
   };
   using TYearTexts = std::array<TCachedText, 12 * 31>;
   static constexpr int kCachedYearsBack = 100;
-  static constexpr int kCachedYears = kCachedYearsBack + 2;
+  static constexpr int kCachedYears = kCachedYearsBack + 70;  // two-digit DOS years reach 2069
   std::vector<std::unique_ptr<TYearTexts>> m_dateTexts;
   std::vector<TCachedText> m_timeTexts;
 };
