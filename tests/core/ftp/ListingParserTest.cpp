@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QRandomGenerator>
 #include <atomic>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -218,9 +219,11 @@ TEST(ListingParser, SplitsLinesAtCrLfLfAndCr) {
 }
 
 TEST(ListingParser, NamesRoundTripToTheServersBytes) {
-  // Latin-1 and code page 949 names are not UTF-8; a UTF-8 name decodes as text.
+  // Latin-1 and code page 949 names (one made of the three date markers) are not UTF-8; a
+  // UTF-8 name decodes as text.
   const QByteArray names[] = {"caf\xe9 menu.txt", "\xb0\xa1\xb3\xaa.hwp", "caf\xc3\xa9.txt",
-                              "bad\xff\xfe tail"};
+                              "bad\xff\xfe tail", "\xb3\xe2\xbf\xf9\xc0\xcf.log"};
+  constexpr int kNames = int(std::size(names));
   QByteArray listing;
   for (const QByteArray& name : names) {
     listing +=
@@ -231,15 +234,15 @@ TEST(ListingParser, NamesRoundTripToTheServersBytes) {
   listing += "lrwxrwxrwx 1 o g 3 Jan 5 12:30 ln\xe9 -> tar\xe9get\r\n";
   TFTPListItems items;
   Load(std::string_view(listing.constData(), size_t(listing.size())), items);
-  ASSERT_EQ(items.Count(), 5);
-  for (int i = 0; i < 4; ++i) {
+  ASSERT_EQ(items.Count(), kNames + 1);
+  for (int i = 0; i < kNames; ++i) {
     EXPECT_EQ(EncodeWireText(items[i]->Name), names[i]);
     EXPECT_EQ(EncodeWireText(items[i]->Owner), QByteArray("\xc0\xaf"
                                                           "own"));
   }
   EXPECT_EQ(items[2]->Name, QString::fromUtf8("café.txt"));
-  EXPECT_EQ(EncodeWireText(items[4]->Name), QByteArray("ln\xe9"));
-  EXPECT_EQ(EncodeWireText(items[4]->LinkTarget), QByteArray("tar\xe9get"));
+  EXPECT_EQ(EncodeWireText(items[kNames]->Name), QByteArray("ln\xe9"));
+  EXPECT_EQ(EncodeWireText(items[kNames]->LinkTarget), QByteArray("tar\xe9get"));
   EXPECT_EQ(EncodeWireText(items.RawLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")),
             listing);
 }
