@@ -53,12 +53,15 @@ class TRenameDelegate : public QStyledItemDelegate {
 
   void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
     auto* edit = qobject_cast<QLineEdit*>(editor);
-    auto* node = static_cast<TSiteBookNode*>(m_form->SiteBookTreeView->itemFromIndex(index));
-    if (edit == nullptr || node == nullptr) return;
+    if (edit == nullptr) return;
     const QString newName = edit->text();
-    // The message boxes of a refused rename must not run inside the editor's commit.
-    QTimer::singleShot(0, m_form,
-                       [form = m_form, node, newName] { form->RenameNode(node, newName); });
+    // The message boxes of a refused rename must not run inside the editor's commit; the node
+    // is looked up again then, in case it went meanwhile.
+    const QPersistentModelIndex target(index);
+    QTimer::singleShot(0, m_form, [form = m_form, target, newName] {
+      QTreeWidgetItem* item = form->SiteBookTreeView->itemFromIndex(target);
+      if (item != nullptr) form->RenameNode(static_cast<TSiteBookNode*>(item), newName);
+    });
   }
 
  private:

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <memory>
 
@@ -355,4 +357,64 @@ TEST_F(SiteBookFormTest, WindowPositionIsSavedAtDestruction) {
   TSiteBookForm again(store);
   again.PlaceWindow(QPoint(0, 0));
   EXPECT_EQ(again.geometry(), QRect(30, 40, 260, 380));
+}
+
+TEST_F(SiteBookFormTest, InPlaceEditCommitsTheRenameAndEscapeCancelsIt) {
+  AddSiteKey(store, QStringLiteral("Site"), QStringLiteral("ftp.example.com"));
+  TSiteBookForm form(store);
+  form.show();
+  TSiteBookNode* site = Find(form.RootNode(), {QStringLiteral("Site")});
+  form.SiteBookTreeView->setCurrentItem(site);
+  form.Actions->Execute(form.FileRenameAction);
+  auto* editor = form.SiteBookTreeView->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setText(QStringLiteral("Renamed"));
+  QTest::keyClick(editor, Qt::Key_Escape);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor
+  QCoreApplication::processEvents();
+  EXPECT_EQ(site->Name(), QStringLiteral("Site"));
+  EXPECT_TRUE(store.KeyExists(TreePath(QStringLiteral("Site"))));
+
+  form.Actions->Execute(form.FileRenameAction);
+  editor = form.SiteBookTreeView->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setText(QStringLiteral("Renamed"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  // The editor commits in a queued call, the rename runs in the next turn after it.
+  QDeadlineTimer deadline(2000);
+  while (site->Name() != QStringLiteral("Renamed") && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_EQ(site->Name(), QStringLiteral("Renamed"));
+  EXPECT_EQ(site->Name(), QStringLiteral("Renamed"));
+  EXPECT_EQ(store.ReadString(TreePath(QStringLiteral("Renamed")), QStringLiteral("HostName")),
+            QStringLiteral("ftp.example.com"));
+}
+
+TEST_F(SiteBookFormTest, RightPressHighlightsWithoutSelectingAndDelKeyDeletes) {
+  AddSiteKey(store, QStringLiteral("Site"), QStringLiteral("ftp.example.com"));
+  TSiteBookForm form(store);
+  form.show();
+  TSiteBookNode* root = form.RootNode();
+  TSiteBookNode* site = Find(root, {QStringLiteral("Site")});
+  QWidget* viewport = form.SiteBookTreeView->viewport();
+  const QPoint onSite = form.SiteBookTreeView->visualItemRect(site).center();
+  QTest::mousePress(viewport, Qt::RightButton, Qt::NoModifier, onSite);
+  EXPECT_EQ(form.HighlightedNode(), site);
+  EXPECT_EQ(form.SiteBookTreeView->currentItem(), root);
+  EXPECT_EQ(form.CommandTarget(), site);
+  QTest::mouseRelease(viewport, Qt::RightButton, Qt::NoModifier, onSite);
+  form.RemoveHighlight();
+
+  form.SiteBookTreeView->setCurrentItem(root);
+  form.SiteBookTreeView->setFocus();
+  QTest::keyClick(form.SiteBookTreeView, Qt::Key_Delete);  // the root: rule says no
+  EXPECT_EQ(root->childCount(), 1);
+  form.SiteBookTreeView->setCurrentItem(site);
+  TMessageBoxSpy spy;
+  spy.AnswerNext(QMessageBox::Yes);
+  QTest::keyClick(form.SiteBookTreeView, Qt::Key_Delete);
+  EXPECT_EQ(spy.Count, 1);
+  EXPECT_EQ(root->childCount(), 0);
+  EXPECT_FALSE(store.KeyExists(TreePath(QStringLiteral("Site"))));
 }
