@@ -50,6 +50,8 @@ int RunVornaloExplorer(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Vornalo Explorer"));
   QApplication::setOrganizationName(QStringLiteral("Vornalo"));
   QApplication::setApplicationVersion(FourPartVersion());
+  // The main bar ends the program when it closes, whatever else is still shown.
+  QApplication::setQuitOnLastWindowClosed(false);
   AppInfo::InitResources();
 
   // 1. The program-wide objects, before any window.

@@ -6,6 +6,7 @@
 
 TCarrierForm::TCarrierForm(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("CarrierForm"));
+  setAttribute(Qt::WA_QuitOnClose, false);  // closing only hides it
   setWindowTitle(QStringLiteral("Carrier"));
   ApplyOptionsFont(this);
   setCentralWidget(new QWidget(this));

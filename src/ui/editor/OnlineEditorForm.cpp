@@ -6,6 +6,7 @@
 
 TOnlineEditorForm::TOnlineEditorForm(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("OnlineEditorForm"));
+  setAttribute(Qt::WA_QuitOnClose, false);  // closing only hides it
   setWindowTitle(QStringLiteral("Online Editor"));
   ApplyOptionsFont(this);
   setCentralWidget(new QWidget(this));

@@ -9,6 +9,7 @@
 TLocalExplorerForm::TLocalExplorerForm(RegistryStore& store, QWidget* parent)
     : QMainWindow(parent), m_store(store) {
   setObjectName(QStringLiteral("LocalExplorerForm"));
+  setAttribute(Qt::WA_QuitOnClose, false);  // closing only hides it
   setWindowTitle(QStringLiteral("Local Explorer"));
   setProperty("HelpContext", 1003);
   ApplyOptionsFont(this);

@@ -73,6 +73,7 @@ class TRenameDelegate : public QStyledItemDelegate {
 TSiteBookForm::TSiteBookForm(RegistryStore& store, QWidget* parent)
     : QMainWindow(parent), m_store(store) {
   setObjectName(QStringLiteral("SiteBookForm"));
+  setAttribute(Qt::WA_QuitOnClose, false);  // closing only hides it
   setWindowTitle(QStringLiteral("Site Book"));
   setProperty("HelpContext", 1001);
   ApplyOptionsFont(this);
