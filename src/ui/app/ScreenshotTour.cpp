@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "core/settings/GlobalOptions.h"
+#include "ui/app/AboutForm.h"
 #include "ui/app/GlobalOptionsForm.h"
 #include "ui/app/MainForm.h"
 #include "ui/sitebook/SiteBookForm.h"
@@ -41,6 +42,11 @@ void RunScreenshotTour(TMainForm* mainForm, TSiteBookForm* siteBook, const QStri
     siteBook->Actions->UpdateActions();
     siteBook->repaint();
     Save(siteBook->grab(), folder, QStringLiteral("site-book.png"));
+    {
+      TAboutForm about(mainForm);
+      about.adjustSize();
+      Save(about.grab(), folder, QStringLiteral("about.png"));
+    }
     auto* options = new TGlobalOptionsForm(mainForm, GlobalOptions());
     options->setAttribute(Qt::WA_DeleteOnClose);
     options->show();

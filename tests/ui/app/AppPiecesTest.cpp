@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTextBrowser>
 
@@ -59,4 +61,17 @@ TEST(SingleInstance, ASecondStartAsksTheFirstToComeForward) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   }
   EXPECT_EQ(requests, 1);
+}
+
+TEST(HelpKeyFilter, F1OpensTheContextOfTheFocusedWindow) {
+  QWidget window;
+  window.setProperty("HelpContext", 1007);
+  QLabel inner(&window);
+  int shown = -1;
+  THelpKeyFilter filter([&shown](int context) { shown = context; });
+  inner.installEventFilter(&filter);
+  QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+  QApplication::sendEvent(&inner, &f1);
+  EXPECT_EQ(shown, 1007);
+  EXPECT_EQ(THelpViewer::TopicOfContext(shown), QStringLiteral("globaloptions.html"));
 }

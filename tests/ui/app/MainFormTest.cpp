@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/settings/RegistryStore.h"
+#include "ui/UiTestHelpers.h"
 #include "ui/app/AppInfo.h"
 #include "ui/app/MainForm.h"
 #include "ui/carrier/CarrierForm.h"
@@ -154,4 +155,66 @@ TEST(MainForm, FillsTheWorkAreaWidthWithAFixedHeight) {
   EXPECT_EQ(w.main.width(), area.width());
   EXPECT_EQ(w.main.minimumHeight(), w.main.maximumHeight());
   EXPECT_EQ(w.main.geometry().topLeft(), area.topLeft());
+}
+
+TEST(MainForm, CommandsCarryTheirCaptionsHintsAndKeys) {
+  Windows w;
+  struct Row {
+    const char* name;
+    const char* caption;
+    const char* tip;
+    const char* status;
+    QKeySequence key;
+  } rows[] = {
+      {"FileQuickConnectAction", "&Quick Connect...", "Quick Connect...", "Quick Connect...",
+       QKeySequence(Qt::Key_F4)},
+      {"FileExitAction", "E&xit", "Exit", "Terminate Vornalo Explorer", {}},
+      {"ViewSiteBookAction", "&Site Book", "Site Book", "Show or Hide Site Book",
+       QKeySequence(Qt::SHIFT | Qt::Key_F1)},
+      {"ViewLocalExplorerAction", "&Local Explorer", "Local Explorer",
+       "Show or Hide Local Explorer", QKeySequence(Qt::SHIFT | Qt::Key_F2)},
+      {"ViewCarrierAction", "&Carrier", "Carrier", "Show or Hide Carrier",
+       QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+      {"ViewOnlineEditorAction", "&Online Editor", "Online Editor", "Show or Hide Online Editor",
+       QKeySequence(Qt::SHIFT | Qt::Key_F4)},
+      {"ToolGlobalOptionsAction",
+       "Global &Options...",
+       "Global Options...",
+       "Global Options...",
+       {}},
+      {"HelpContentsAction", "&Contents...", "Contents...", "Show Help Contents...", {}},
+      {"HelpVisitHomePageAction",
+       "&Home Page...",
+       "Home Page...",
+       "Visit Vornalo Explorer Home Page...",
+       {}},
+      {"HelpWritetoDeveloperAction",
+       "&Write to Developer...",
+       "Email to Developer...",
+       "Email to Developer...",
+       {}},
+      {"HelpAboutAction", "&About...", "About...", "About Vornalo Explorer 2000...", {}},
+      {"TabControlRestoreAction", "&Restore", "Restore", "Restore Remote Explorer", {}},
+      {"TabControlMinizeAction", "&Minimize", "Minize", "Minize Remote Explorer", {}},
+      {"TabControlCloseAction", "&Close", "Close", "Close Remote Explorer", {}},
+  };
+  for (const Row& row : rows) {
+    auto* action = w.main.findChild<QAction*>(QLatin1String(row.name));
+    ASSERT_NE(action, nullptr) << row.name;
+    EXPECT_EQ(action->text(), QString::fromUtf8(row.caption)) << row.name;
+    EXPECT_EQ(action->toolTip(), QString::fromUtf8(row.tip)) << row.name;
+    EXPECT_EQ(action->statusTip(), QString::fromUtf8(row.status)) << row.name;
+    EXPECT_EQ(action->shortcut(), row.key) << row.name;
+  }
+}
+
+TEST(MainForm, QuickConnectRunsTheSiteBooksQuickConnect) {
+  Windows w;
+  QString caption;
+  WhenModal<QDialog>([&caption](QDialog* dialog) {
+    caption = dialog->windowTitle();
+    dialog->reject();
+  });
+  w.main.FileQuickConnectAction->trigger();
+  EXPECT_EQ(caption, QStringLiteral("Quick Connect"));
 }
