@@ -38,9 +38,9 @@ class ICarrier {
   virtual void AbortCarry() = 0;
   virtual void StopCarrier() = 0;
 
-  virtual int LastResult() const = 0;  // 0 succeeded, 1 failed, 2 aborted
-  virtual QString LastError() const = 0;
-  virtual qint64 FileSize() const = 0;  // -1 when unknown
+  virtual int CarryResult() const = 0;  // 0 succeeded, 1 failed, 2 aborted
+  virtual QString CarryError() const = 0;
+  virtual qint64 CarryFileSize() const = 0;  // -1 when unknown
   // The items an explore request found, handed over in their order.
   virtual std::vector<std::unique_ptr<TFTPCarryItem>> TakeExploredItems() = 0;
 

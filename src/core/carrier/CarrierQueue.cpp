@@ -73,7 +73,7 @@ void TCarrierQueue::StartCarrier(std::unique_ptr<TFTPCarryItem> item) {
   };
   raw->OnTransferStatus = [this, raw](qint64 position, qint64 transfered, double elapsed) {
     if (RunningRow* row = RowOf(raw)) {
-      row->Status = CarryStatusTexts(raw->FileSize(), position, transfered, elapsed);
+      row->Status = CarryStatusTexts(raw->CarryFileSize(), position, transfered, elapsed);
       if (OnRunningRowChanged) OnRunningRowChanged(row->Item.get());
     }
   };
@@ -102,8 +102,8 @@ void TCarrierQueue::CarrierFinished(ICarrier* carrier, bool explored) {
   RunningRow row = std::move(*it);
   m_running.erase(it);
   row.Item->Carrier = nullptr;
-  if (carrier->LastResult() != 0) {
-    m_fail.push_back(FailRow{std::move(row.Item), carrier->LastError()});
+  if (carrier->CarryResult() != 0) {
+    m_fail.push_back(FailRow{std::move(row.Item), carrier->CarryError()});
   } else {
     if (explored) {
       for (auto& found : carrier->TakeExploredItems()) {

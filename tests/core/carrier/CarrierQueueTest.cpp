@@ -45,9 +45,9 @@ class FakeCarrier : public ICarrier {
   }
   void AbortCarry() override { Finish(2, "! Operation aborted."); }
   void StopCarrier() override { m_stopped = true; }
-  int LastResult() const override { return m_result; }
-  QString LastError() const override { return m_error; }
-  qint64 FileSize() const override { return m_size; }
+  int CarryResult() const override { return m_result; }
+  QString CarryError() const override { return m_error; }
+  qint64 CarryFileSize() const override { return m_size; }
   std::vector<std::unique_ptr<TFTPCarryItem>> TakeExploredItems() override {
     return std::move(explored);
   }

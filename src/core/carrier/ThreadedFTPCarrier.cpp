@@ -1,0 +1,101 @@
+#include "core/carrier/ThreadedFTPCarrier.h"
+
+#include "core/carrier/FTPCarrierThread.h"
+
+TThreadedFTPCarrier::TThreadedFTPCarrier(QObject* parent) : QObject(parent) {}
+
+TThreadedFTPCarrier::~TThreadedFTPCarrier() {
+  // A worker must never outlive its carrier: cut it off, abort, and wait for it to unwind.
+  if (m_thread != nullptr) {
+    TFTPCarrierThread* thread = m_thread;
+    m_thread = nullptr;
+    thread->disconnect(this);
+    thread->Detach();
+    thread->AbortRequested = true;
+    thread->PostRequest(rqAbortCarry);
+    thread->PostQuit();
+    thread->wait();
+    delete thread;
+  }
+}
+
+void TThreadedFTPCarrier::Configure(const TFTPCarryItem& item,
+                                    std::shared_ptr<AsciiExtensionList> asciiExts,
+                                    const TCarrierProxy& proxy) {
+  FileName = item.FileName;
+  SrcHostName = item.SrcHostName;
+  SrcPort = item.SrcPort;
+  SrcUserName = item.SrcUserName;
+  SrcPassword = item.SrcPassword;
+  SrcPath = item.SrcPath;
+  SrcLsOption = item.SrcLsOption;
+  DestHostName = item.DestHostName;
+  DestPort = item.DestPort;
+  DestUserName = item.DestUserName;
+  DestPassword = item.DestPassword;
+  DestPath = item.DestPath;
+  DestLsOption = item.DestLsOption;
+  FileSize = item.FileSize;
+  ResumeTransfer = item.ResumeTransfer;
+  SrcTransferType = static_cast<TFTPTransferType>(item.SrcTransferType);
+  DestTransferType = static_cast<TFTPTransferType>(item.DestTransferType);
+  PassiveMode = item.PassiveMode;
+  ASCIIExts = std::move(asciiExts);
+  if (proxy.Enabled) {
+    ProxyType = ftpProxy;
+    ProxyServer = proxy.Server;
+    ProxyPort = proxy.Port;
+  }
+}
+
+void TThreadedFTPCarrier::Start(TCarryRequest request) {
+  switch (request) {
+    case TCarryRequest::CarryDownload:
+      CarryDownload();
+      break;
+    case TCarryRequest::CarryUpload:
+      CarryUpload();
+      break;
+    case TCarryRequest::CarryServerToServer:
+      CarryServerToServer();
+      break;
+    case TCarryRequest::ExploreDownload:
+      ExploreDownload();
+      break;
+    case TCarryRequest::ExploreUpload:
+      ExploreUpload();
+      break;
+    case TCarryRequest::ExploreServerToServer:
+      ExploreServerToServer();
+      break;
+  }
+}
+
+void TThreadedFTPCarrier::StartRequest(int request) {
+  auto* thread = new TFTPCarrierThread(this);
+  m_thread = thread;
+  QObject::connect(thread, &QThread::finished, this, [this, thread] { ThreadEnded(thread); });
+  thread->start(QThread::LowestPriority);
+  while (!thread->Ready) QThread::yieldCurrentThread();
+  thread->PostRequest(request);
+}
+
+void TThreadedFTPCarrier::ThreadEnded(TFTPCarrierThread* thread) {
+  if (m_thread == thread) m_thread = nullptr;
+  thread->deleteLater();
+  if (OnEndThread) OnEndThread();
+}
+
+void TThreadedFTPCarrier::AbortCarry() {
+  if (m_thread == nullptr) return;
+  m_thread->AbortRequested = true;  // the flag first, as for the background client
+  m_thread->PostRequest(rqAbortCarry);
+}
+
+void TThreadedFTPCarrier::StopCarrier() {
+  if (m_thread != nullptr) m_thread->PostQuit();
+}
+
+std::vector<std::unique_ptr<TFTPCarryItem>> TThreadedFTPCarrier::TakeExploredItems() {
+  return std::move(ExploredItems);
+}

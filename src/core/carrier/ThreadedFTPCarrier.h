@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "core/carrier/Carrier.h"
+#include "core/ftp/FtpTypes.h"
+
+class TFTPCarrierThread;
+
+// Carries one queue item on a worker thread of its own with two engines, one for the source
+// server and one for the destination. Events run on this object's thread while the worker
+// waits.
+class TThreadedFTPCarrier : public QObject, public ICarrier {
+ public:
+  // Request numbers of the carrier's worker.
+  enum : int {
+    rqCarryDownload = 1024,
+    rqCarryUpload = 1025,
+    rqCarryServerToServer = 1026,
+    rqExploreDownload = 1027,
+    rqExploreUpload = 1028,
+    rqExploreServerToServer = 1029,
+    rqAbortCarry = 1030,
+  };
+
+  explicit TThreadedFTPCarrier(QObject* parent = nullptr);
+  ~TThreadedFTPCarrier() override;
+
+  // ---- Properties, copied from the item before the request
+  QString FileName;
+  QString SrcHostName, SrcPort, SrcUserName, SrcPassword, SrcPath, SrcLsOption;
+  QString DestHostName, DestPort, DestUserName, DestPassword, DestPath, DestLsOption;
+  qint64 FileSize = -1;  // for the progress display
+  int ConnectRetry = 30;
+  bool ResumeTransfer = false;
+  TFTPTransferType SrcTransferType = ftpTypeBinary;
+  TFTPTransferType DestTransferType = ftpTypeBinary;
+  std::shared_ptr<AsciiExtensionList> ASCIIExts;
+  bool PassiveMode = true;
+  TFtpConnectionType ProxyType = ftpDirect;
+  QString ProxyServer;
+  QString ProxyPort;
+  std::function<void()> OnEndThread;
+
+  // ---- Results
+  std::atomic<quint8> LastResult{0};
+  QString LastError;
+  std::vector<std::unique_ptr<TFTPCarryItem>> ExploredItems;
+
+  // ---- Requests
+  void CarryDownload() { StartRequest(rqCarryDownload); }
+  void CarryUpload() { StartRequest(rqCarryUpload); }
+  void CarryServerToServer() { StartRequest(rqCarryServerToServer); }
+  void ExploreDownload() { StartRequest(rqExploreDownload); }
+  void ExploreUpload() { StartRequest(rqExploreUpload); }
+  void ExploreServerToServer() { StartRequest(rqExploreServerToServer); }
+  bool HasThread() const { return m_thread != nullptr; }
+
+  // ---- ICarrier
+  void Configure(const TFTPCarryItem& item, std::shared_ptr<AsciiExtensionList> asciiExts,
+                 const TCarrierProxy& proxy) override;
+  void Start(TCarryRequest request) override;
+  void AbortCarry() override;
+  void StopCarrier() override;
+  int CarryResult() const override { return LastResult; }
+  QString CarryError() const override { return LastError; }
+  qint64 CarryFileSize() const override { return FileSize; }
+  std::vector<std::unique_ptr<TFTPCarryItem>> TakeExploredItems() override;
+
+ private:
+  friend class TFTPCarrierThread;
+  void StartRequest(int request);
+  void ThreadEnded(TFTPCarrierThread* thread);
+
+  TFTPCarrierThread* m_thread = nullptr;
+};
