@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTabBar>
 #include <QTimer>
 #include <memory>
 
+#include "core/settings/GlobalOptions.h"
 #include "core/settings/RegistryStore.h"
 #include "ui/UiTestHelpers.h"
 #include "ui/app/AppInfo.h"
@@ -123,6 +126,20 @@ TEST(MainForm, TabsFollowTheRemoteExplorers) {
   EXPECT_EQ(main.CurrentTabRemoteExp(), a);
   EXPECT_EQ(main.windowTitle(), AppInfo::ApplicationTitle() + QStringLiteral(" [a.example.com]"));
 
+  // A right press on a tab selects it before the pop-up menu opens.
+  main.show();
+  new TFakeExplorer(main, QStringLiteral("c.example.com"));
+  main.SelectRemoteExpTab(a);
+  const QPoint onLast = main.RemoteExpListTabControl->tabRect(1).center();
+  QMouseEvent press(QEvent::MouseButtonPress, onLast,
+                    main.RemoteExpListTabControl->mapToGlobal(onLast), Qt::RightButton,
+                    Qt::RightButton, Qt::NoModifier);
+  QApplication::sendEvent(main.RemoteExpListTabControl, &press);
+  EXPECT_EQ(main.RemoteExpListTabControl->currentIndex(), 1);
+  EXPECT_EQ(main.windowTitle(), AppInfo::ApplicationTitle() + QStringLiteral(" [c.example.com]"));
+  delete static_cast<TFakeExplorer*>(main.CurrentTabRemoteExp());
+  main.SelectRemoteExpTab(a);
+
   main.ApplyGlobalOptions();
   EXPECT_EQ(a->Applied, 1);
   delete a;
@@ -217,4 +234,17 @@ TEST(MainForm, QuickConnectRunsTheSiteBooksQuickConnect) {
   });
   w.main.FileQuickConnectAction->trigger();
   EXPECT_EQ(caption, QStringLiteral("Quick Connect"));
+}
+
+TEST(MainForm, ApplyGlobalOptionsPushesTheFontToTheOpenWindows) {
+  Windows w;
+  TGlobalOptions& options = GlobalOptions();
+  const qint32 saved = options.FontSize;
+  options.FontSize = saved == 9 ? 8 : 9;
+  w.main.ApplyGlobalOptions();
+  EXPECT_EQ(w.siteBook.font().pointSize(), options.FontSize);
+  EXPECT_EQ(w.localExplorer.font().pointSize(), options.FontSize);
+  EXPECT_EQ(w.carrier.font().pointSize(), options.FontSize);
+  EXPECT_EQ(w.main.font().pointSize(), options.FontSize);
+  options.FontSize = saved;
 }

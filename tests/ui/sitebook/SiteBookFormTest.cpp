@@ -418,3 +418,43 @@ TEST_F(SiteBookFormTest, RightPressHighlightsWithoutSelectingAndDelKeyDeletes) {
   EXPECT_EQ(root->childCount(), 0);
   EXPECT_FALSE(store.KeyExists(TreePath(QStringLiteral("Site"))));
 }
+
+TEST_F(SiteBookFormTest, CommandsCarryTheirCaptionsHintsAndKeys) {
+  TSiteBookForm form(store);
+  struct Row {
+    const char* name;
+    const char* caption;
+    const char* tip;
+    const char* status;
+    QKeySequence key;
+  } rows[] = {
+      {"FileConnectAction", "&Connect...", "Connect...", "Connect to Selected Site...", {}},
+      {"FileQuickConnectAction", "&Quick Connect...", "Quick Connect...", "Quick Connect...",
+       QKeySequence(Qt::Key_F4)},
+      {"FileNewFolderAction", "New &Folder", "New Folder", "Make New Folder",
+       QKeySequence(Qt::Key_F11)},
+      {"FileNewSiteAction", "New &Site...", "New Site...", "Make New Site...",
+       QKeySequence(Qt::Key_F12)},
+      {"FileDeleteAction", "&Delete", "Delete", "Delete Selected Node", {}},
+      {"FileRenameAction", "Rena&me", "Rename", "Rename Selected Node", QKeySequence(Qt::Key_F2)},
+      {"FilePropertiesAction",
+       "P&roperties...",
+       "Properties...",
+       "View Selected Site Properties...",
+       {}},
+      {"FileHideAction", "&Hide", "Hide", "Hide Site Book", {}},
+      {"ToolPingAction", "&Ping...", "Ping...", "Ping to Selected Site...", {}},
+      {"ToolTelnetAction", "&Telnet...", "Telnet...", "Telnet to Selected Site...", {}},
+  };
+  for (const Row& row : rows) {
+    auto* action = form.findChild<QAction*>(QLatin1String(row.name));
+    ASSERT_NE(action, nullptr) << row.name;
+    EXPECT_EQ(action->text(), QString::fromUtf8(row.caption)) << row.name;
+    EXPECT_EQ(action->toolTip(), QString::fromUtf8(row.tip)) << row.name;
+    EXPECT_EQ(action->statusTip(), QString::fromUtf8(row.status)) << row.name;
+    EXPECT_EQ(action->shortcut(), row.key) << row.name;
+  }
+  form.show();
+  form.Actions->Execute(form.FileHideAction);
+  EXPECT_FALSE(form.isVisible());
+}
