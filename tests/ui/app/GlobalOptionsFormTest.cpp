@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QLineEdit>
@@ -114,4 +116,23 @@ TEST(GlobalOptionsForm, DefaultSoundsShipWithTheProgram) {
                               QStringLiteral("TransferDone.wav")}) {
     EXPECT_TRUE(QFileInfo(DesktopServices::ResolveDataFile(name)).isFile()) << name.toStdString();
   }
+}
+
+TEST(GlobalOptionsForm, FolderChooserFillsTheFieldWithATrailingDelimiter) {
+  RegistryStore store;
+  TGlobalOptions options;
+  TGlobalOptionsForm form(nullptr, options, store);
+  const QString folder = QDir::tempPath() + QStringLiteral("/vornalo-chooser-test");
+  QDir().mkpath(folder);
+  QString title;
+  WhenModal<QFileDialog>([&](QFileDialog* dialog) {
+    title = dialog->windowTitle();
+    dialog->setDirectory(folder);
+    dialog->selectFile(folder);
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  form.TempDownloadFolderButton->click();
+  EXPECT_EQ(title, QStringLiteral("Select a folder where downloaded temporary files are stored:"));
+  EXPECT_EQ(form.TempDownloadFolderEdit->text(), folder + QLatin1Char('/'));
+  QDir(folder).removeRecursively();
 }
