@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -12,6 +14,8 @@
 #include "ui/app/GlobalOptionsForm.h"
 #include "ui/app/MainForm.h"
 #include "ui/sitebook/SiteBookForm.h"
+#include "ui/sitebook/SiteBookNode.h"
+#include "ui/sitebook/SitePropertiesForm.h"
 #include "ui/widgets/ActionList.h"
 
 namespace {
@@ -42,6 +46,15 @@ void RunScreenshotTour(TMainForm* mainForm, TSiteBookForm* siteBook, const QStri
     siteBook->Actions->UpdateActions();
     siteBook->repaint();
     Save(siteBook->grab(), folder, QStringLiteral("site-book.png"));
+    if (!sites.isEmpty()) {
+      auto* node = static_cast<TSiteBookNode*>(sites.first());
+      TSitePropertiesForm properties(siteBook, node->Data.SiteRecord.get());
+      properties.NameEdit->setText(node->Name());
+      properties.NameEdit->setEnabled(false);
+      properties.LocationEdit->setText(SiteLocation(node));
+      properties.PageControl->setCurrentWidget(properties.LoginSheet);
+      Save(properties.grab(), folder, QStringLiteral("site-properties.png"));
+    }
     {
       TAboutForm about(mainForm);
       about.adjustSize();

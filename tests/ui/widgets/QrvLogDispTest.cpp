@@ -112,3 +112,33 @@ TEST(QrvLogDisp, MillionLinesStayCompact) {
   EXPECT_EQ(log.Line(kLines / 2), text);
   log.grab();  // paints only the visible page
 }
+
+// Each visible line is drawn in its own colour at LeftMargin, one line height apart.
+TEST(QrvLogDisp, PaintsTheVisibleLinesInTheirColours) {
+  TqrvLogDisp log;
+  MakeThreeLinesHigh(log);
+  QFont font = log.font();
+  font.setPointSize(14);
+  font.setBold(true);
+  log.setFont(font);
+  MakeThreeLinesHigh(log);
+  for (int i = 0; i < 5; ++i) log.AddLine(QStringLiteral("XXXXXXXXXX"), clGray);
+  log.AddLine(QStringLiteral("XXXXXXXXXX"), clRed);
+  log.AddLine(QStringLiteral("XXXXXXXXXX"), clBlue);
+  log.show();
+  const QImage image = log.viewport()->grab().toImage();
+  const auto rowHas = [&](int line, const QColor& color) {
+    const int top = line * log.LineHeight();
+    for (int y = top; y < top + log.LineHeight() && y < image.height(); ++y) {
+      for (int x = log.LeftMargin(); x < image.width(); ++x) {
+        if (image.pixelColor(x, y) == color) return true;
+      }
+    }
+    return false;
+  };
+  // Lines 5 to 7 are visible: grey, red, blue.
+  EXPECT_TRUE(rowHas(0, QColor(128, 128, 128)));
+  EXPECT_TRUE(rowHas(1, QColor(255, 0, 0)));
+  EXPECT_TRUE(rowHas(2, QColor(0, 0, 255)));
+  EXPECT_FALSE(rowHas(0, QColor(255, 0, 0)));
+}
