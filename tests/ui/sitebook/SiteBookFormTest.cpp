@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -325,6 +326,11 @@ TEST_F(SiteBookFormTest, PropertiesWritesBackAndPingRunsInTheTerminal) {
   AddSiteKey(store, QStringLiteral("Site"), QStringLiteral("ftp.example.com"));
   TSiteBookForm form(store);
   TSiteBookNode* site = Find(form.RootNode(), {QStringLiteral("Site")});
+  site->Data.SiteRecord->UserName = QStringLiteral("bob");
+  form.SiteBookTreeView->setCurrentItem(site);
+  EXPECT_EQ(form.StatusLabel->text(), QStringLiteral("bob@ftp.example.com"));
+  form.SiteBookTreeView->setCurrentItem(form.RootNode());
+  EXPECT_TRUE(form.StatusLabel->text().isEmpty());
   form.SiteBookTreeView->setCurrentItem(site);
   WhenModal<TSitePropertiesForm>([](TSitePropertiesForm* dialog) {
     EXPECT_EQ(dialog->NameEdit->text(), QStringLiteral("Site"));
