@@ -336,8 +336,10 @@ void TMainForm::ToolGlobalOptionsActionExecute() {
 }
 
 THelpViewer* TMainForm::HelpViewer() {
-  if (m_helpViewer == nullptr) m_helpViewer = new THelpViewer(this);
-  m_helpViewer->setWindowFlag(Qt::Window);
+  if (m_helpViewer == nullptr) {
+    m_helpViewer = new THelpViewer(this);  // owned by the main bar, a window of its own
+    m_helpViewer->setWindowFlag(Qt::Window);
+  }
   return m_helpViewer;
 }
 

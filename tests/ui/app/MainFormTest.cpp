@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTabBar>
+#include <QTextBrowser>
 #include <QTimer>
 #include <memory>
 
@@ -14,6 +15,7 @@
 #include "core/settings/RegistryStore.h"
 #include "ui/UiTestHelpers.h"
 #include "ui/app/AppInfo.h"
+#include "ui/app/HelpViewer.h"
 #include "ui/app/MainForm.h"
 #include "ui/carrier/CarrierForm.h"
 #include "ui/editor/OnlineEditorForm.h"
@@ -247,4 +249,15 @@ TEST(MainForm, ApplyGlobalOptionsPushesTheFontToTheOpenWindows) {
   EXPECT_EQ(w.carrier.font().pointSize(), options.FontSize);
   EXPECT_EQ(w.main.font().pointSize(), options.FontSize);
   options.FontSize = saved;
+}
+
+TEST(MainForm, HelpContentsOpensTheWelcomeTopicInItsOwnWindow) {
+  Windows w;
+  w.main.HelpContentsAction->trigger();
+  THelpViewer* viewer = w.main.HelpViewer();
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_TRUE(viewer->isWindow());
+  EXPECT_TRUE(viewer->Browser->source().toString().endsWith(QStringLiteral("welcome.html")));
+  w.main.HelpContentsAction->trigger();  // again: still shown
+  EXPECT_TRUE(viewer->isVisible());
 }
