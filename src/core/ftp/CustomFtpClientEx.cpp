@@ -291,14 +291,19 @@ void TCustomFtpClientEx::FinishRequest(int error) {
   if (m_doneGuard) return;
   m_doneGuard = true;
   if (error == 0 && m_nextStep) {
-    const bool passivePutPending = m_pendingSteps.Contains(ftpStepPut) && Passive;
+    // A passive upload connects before it sends its command: the state must not read as
+    // ready meanwhile. A Rest step in between still needs a ready state to start.
+    const bool passivePutPending =
+        m_pendingSteps.Contains(ftpStepPut) && !m_pendingSteps.Contains(ftpStepRest) && Passive;
     if (m_state != ftpStateAborting && !passivePutPending) SetState(ftpStateStepReady);
     const Handler next = m_nextStep;
     next();
     return;
   }
   SetState(ftpStateReady);
+  ClearDataHandlers();
   if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
+  CloseLocalStream();
   if (m_compound && m_savedCode != -1) {
     LastResponse = m_savedResponse;
     StatusCode = m_savedCode;
@@ -567,8 +572,10 @@ void TCustomFtpClientEx::Abort() {
     }
   }
   if (m_controlSocket->State() != wsClosed) CloseControl();
+  ClearDataHandlers();
   if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
   CloseLocalStream();
+  ResumeAt = 0;
   Connected = false;
   SetState(ftpStateReady);
 }
@@ -705,11 +712,6 @@ void TCustomFtpClientEx::StartStep(TFtpStep step) {
       StartDataStep(step);
       break;
   }
-}
-
-void TCustomFtpClientEx::StartDataStep(TFtpStep step) {
-  RaiseError(QStringLiteral("Step %1 needs a data connection, which this engine cannot make")
-                 .arg(static_cast<int>(step)));
 }
 
 // ---- Single commands

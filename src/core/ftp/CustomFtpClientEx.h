@@ -10,6 +10,7 @@
 
 #include "core/ftp/FtpException.h"
 #include "core/ftp/FtpTypes.h"
+#include "core/ftp/HrpCounter.h"
 #include "core/ftp/WSocket.h"
 
 // One asynchronous FTP client connection: the control connection, reply reading, the request
@@ -19,9 +20,8 @@
 // call or the socket event that ended it. Single-threaded: create, drive and destroy it on one
 // thread that runs an event loop.
 //
-// The data side (PASV/PORT, transfers) builds on the seams marked below: the data socket, the
-// step dispatch in StartDataStep, FinishRequest's handling of a pending Put, PasvReply and the
-// local stream fields.
+// The data side (PASV/PORT, transfers, resume, progress) lives in CustomFtpClientExData.cpp;
+// every data step runs through StartDataStep.
 class TCustomFtpClientEx {
  public:
   TCustomFtpClientEx();
@@ -140,6 +140,14 @@ class TCustomFtpClientEx {
   virtual void DirectoryAsync();
   virtual void LsAsync();
   virtual void ListAsync();
+  // Data steps; each also runs alone (then it reports its own kind).
+  virtual void PortAsync();
+  virtual void RestAsync();
+  virtual void DataRetrAsync();
+  virtual void DataListAsync();
+  virtual void DataNlstAsync();
+  virtual void DataStorAsync();
+  virtual void DataAppeAsync();
 
   // Data connections use PASV; forced on for every connection type but ftpDirect.
   void SetPassive(bool value);
@@ -157,8 +165,7 @@ class TCustomFtpClientEx {
   void FinishRequest(int error);
   void StartCompound(TFtpRequest kind, const TFtpSteps& steps);
   void RunNextStep();
-  // Starts a step that belongs to the data side (Port, Rest, Get, Put, Append, Dir, Ls). The
-  // data side overrides it; here no such step can be started.
+  // Starts a step that belongs to the data side (Port, Rest, Get, Put, Append, Dir, Ls).
   virtual void StartDataStep(TFtpStep step);
   void RaiseError(const QString& text);
   bool CheckReady();
@@ -201,6 +208,38 @@ class TCustomFtpClientEx {
   void ApplySocks(const std::function<void(TWSocket*)>& change);
   QString UserLine() const;
 
+  // ---- Data side
+  enum class DataVerb { Retr, List, Nlst };
+  void StartDownload(DataVerb verb);
+  void StartUpload(bool append);
+  // The data port of PasvReply; false when the reply does not hold a usable one.
+  bool ReadPasvPort(quint16& port) const;
+  // Points the data socket at the server's data port; false (with `failure`) when it cannot.
+  bool ConnectPassive(QString& failure);
+  // Ends the running transfer with `code` and `response` as the error line.
+  void FailTransfer(int code, const QString& response, bool display);
+  void ClearDataHandlers();
+  void CloseDataQuietly();
+  void DownloadConnected(int error);
+  void DownloadAccept();
+  void DownloadFirstReply();
+  void DownloadSecondReply();
+  void ReceiveData();
+  void DownloadClosed(int error);
+  void TransferEndCheck(bool closedFlag);
+  void UploadConnected(int error);
+  void UploadAccept();
+  void UploadFirstReply();
+  void UploadSecondReply();
+  void StartSending();
+  void SendNextBlock(int error);
+  void UploadClosed(int error);
+  void TransferTick();
+  void ShowTransferStats();
+  void DisplayFileBlock(const char* data, qint64 size);
+  QString DataCommandLine() const;
+  static qint64 LocalFileSize(const QString& name);
+
   TFtpEngineState m_state = ftpStateReady;
   TFtpRequest m_requestType = ftpNone;
   int m_requestResult = 0;
@@ -232,6 +271,24 @@ class TCustomFtpClientEx {
   QString m_lastUsageError;
   bool m_engineClosing = false;
   bool m_callerStream = false;
+
+  // Transfer
+  QString m_dataVerb;  // "RETR", "LIST -a", ...
+  bool m_appendFlag = false;
+  qint64 m_startTick = 0;
+  qint64 m_endTick = 0;
+  bool m_replyComplete = false;
+  bool m_receiveClosed = false;
+  bool m_storeClosed = false;
+  int m_dataCloseError = 0;
+  bool m_serverReady = false;
+  bool m_dataAccepted = false;
+  bool m_endOfFile = false;
+  bool m_sendingStarted = false;
+  // A local read or write failed: the transfer cannot end as a success whatever the server says.
+  QString m_localFailure;
+  THrpCounter m_counter;
+  std::vector<char> m_dataBuffer;
 
   // Replies are cut into lines in place in this buffer; one byte stays free.
   static constexpr int kReceiveBufferSize = 4096;

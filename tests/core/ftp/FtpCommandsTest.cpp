@@ -380,16 +380,4 @@ TEST(FtpCommands, DirectTypeIgnoresStoredSocksSettings) {
   ASSERT_TRUE(r.Open(server.Port())) << r.engine.ErrorMessage().toStdString();
 }
 
-TEST(FtpCommands, DataStepsAreNotAvailableYetAndEndTheRequest) {
-  ScriptedFtpServer server;
-  EngineRecorder r;
-  ASSERT_TRUE(r.Open(server.Port()));
-  r.engine.OnUsageError = [](TCustomFtpClientEx*, QString&) {};
-  r.engine.DirAsync();
-  ASSERT_TRUE(r.WaitDone(2));
-  EXPECT_EQ(r.done[1].type, ftpDirAsync);
-  EXPECT_NE(r.done[1].error, 0);
-  EXPECT_TRUE(server.Received().isEmpty());
-}
-
 }  // namespace
