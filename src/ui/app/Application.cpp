@@ -60,7 +60,9 @@ int RunVornaloExplorer(int argc, char* argv[]) {
   RemoteExpList();
 
   // 2, 3. One instance per user.
-  TSingleInstance instance(AppInfo::ApplicationTitle());
+  // A program started on another settings folder (tests, screenshots) is another instance.
+  TSingleInstance instance(AppInfo::ApplicationTitle() +
+                           qEnvironmentVariable("VORNALO_CONFIG_HOME"));
   if (!instance.Start()) return 0;
 
   if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
