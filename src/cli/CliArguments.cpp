@@ -20,6 +20,7 @@ const QHash<QString, CommandShape>& Commands() {
       {QStringLiteral("mv"), {2, -1}},    {QStringLiteral("chmod"), {2, -1}},
       {QStringLiteral("upper"), {1, -1}}, {QStringLiteral("lower"), {1, -1}},
       {QStringLiteral("quote"), {1, 1}},  {QStringLiteral("pwd"), {0, 0}},
+      {QStringLiteral("copy"), {2, -1}},
   };
   return commands;
 }
@@ -81,6 +82,12 @@ bool ParseCliArguments(const QStringList& arguments, TCliArguments& out, QString
         return fail(QStringLiteral("%1 needs a whole number").arg(arg));
       }
       (arg == QLatin1String("--retries") ? out.Retries : out.Delay) = text.toInt();
+    } else if (arg == QLatin1String("--parallel")) {
+      if (!value(arg, text) || !IsNumber(text) || text.size() > 2 || text.toInt() < 1 ||
+          text.toInt() > 16) {
+        return fail(QStringLiteral("--parallel needs a number from 1 to 16"));
+      }
+      out.Parallel = text.toInt();
     } else if (arg == QLatin1String("--ftp-proxy")) {
       if (!value(arg, text) ||
           !SplitHostPort(text, QStringLiteral("21"), out.FtpProxyHost, out.FtpProxyPort, error)) {
@@ -126,6 +133,14 @@ bool ParseCliArguments(const QStringList& arguments, TCliArguments& out, QString
   if (count < shape->min || (shape->max >= 0 && count > shape->max)) {
     return fail(QStringLiteral("wrong number of arguments for %1 (see --help)").arg(out.Command));
   }
+  if (out.Command == QLatin1String("copy") &&
+      !TFtpUrl::Parse(out.Args.last(), out.DestUrl, error)) {
+    return false;
+  }
+  if (out.Parallel > 0 && out.Command != QLatin1String("get") &&
+      out.Command != QLatin1String("put") && out.Command != QLatin1String("copy")) {
+    return fail(QStringLiteral("--parallel works with get, put and copy only"));
+  }
   return true;
 }
 
@@ -146,6 +161,8 @@ QString CliUsage() {
       "  lower NAME...             lower-case the ASCII letters of names\n"
       "  quote \"LINE\"              send one raw command\n"
       "  pwd                       print the server's current folder\n"
+      "  copy NAME... DEST-ADDRESS copy files or folders from this server to another one,\n"
+      "                            server to server, through the transfer queue\n"
       "\n"
       "Options (before the address):\n"
       "  --active                  active data connections (PORT) instead of passive\n"
@@ -158,10 +175,13 @@ QString CliUsage() {
       "  --socks4|--socks4a|--socks5 HOST:PORT   connect through a SOCKS server\n"
       "  --socks-user USER         SOCKS user name\n"
       "  --socks-password PASS     SOCKS 5 password\n"
+      "  --parallel N              get, put and copy through the transfer queue with N\n"
+      "                            connections at a time (1 to 16), one login per item\n"
       "  --quiet                   no log lines, no progress bar\n"
       "  --help, --version\n"
       "\n"
       "Without a user the login is anonymous, with the options' e-mail address as password.\n"
-      "With a user the password comes from VORNALO_PASSWORD or a prompt (echo off).\n"
+      "With a user the password comes from VORNALO_PASSWORD or a prompt (echo off); the\n"
+      "destination of copy takes VORNALO_DEST_PASSWORD or a prompt.\n"
       "Exit status: 0 success, 1 failure, 2 aborted or canceled.\n");
 }

@@ -21,6 +21,7 @@ struct TCliArguments {
   QString SocksPort;
   QString SocksUser;
   QString SocksPassword;
+  int Parallel = 0;  // get/put/copy through the queue with this many carriers; 0: one connection
   bool Quiet = false;
   bool Help = false;
   bool Version = false;
@@ -28,6 +29,7 @@ struct TCliArguments {
   TFtpUrl Url;
   QString Command;
   QStringList Args;
+  TFtpUrl DestUrl;  // copy: the last argument
 };
 
 // `arguments` without the program name. False with `error` set on bad input; --help and

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QHash>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/ftp/FTPListItems.h"
@@ -42,6 +44,7 @@ TCliRunner::~TCliRunner() = default;
 void TCliRunner::Interrupt() {
   m_interrupted = true;
   m_client->Abort();
+  if (m_queueRun != nullptr) m_queueRun->Interrupt();
 }
 
 quint8 TCliRunner::Call(void (TThreadedFTPClient::*request)(),
@@ -100,6 +103,11 @@ int TCliRunner::Run() {
     cancel = need.isEmpty();
   };
   c.OnEndThread = [this](TThreadedFTPClient*) { m_ended = true; };
+  // Carriers never prompt: ask once, before any of them logs in.
+  if (m_args.Parallel > 0 && !m_args.Url.User.isEmpty() && c.Password.isEmpty()) {
+    c.Password = TTerminalOutput::ReadSecret(
+        QStringLiteral("Password for %1@%2: ").arg(c.UserName, c.HostName));
+  }
   c.StartThread();
 
   TFtpClientEx* engine = c.Engine();
@@ -125,32 +133,23 @@ int TCliRunner::Run() {
     if (m_base.isEmpty()) m_base = QStringLiteral("/");
   }
 
-  const QString& command = m_args.Command;
-  int status = 1;
-  if (command == QLatin1String("ls"))
-    status = List();
-  else if (command == QLatin1String("get"))
-    status = Get();
-  else if (command == QLatin1String("put"))
-    status = Put();
-  else if (command == QLatin1String("rm"))
-    status = Remove();
-  else if (command == QLatin1String("mkdir"))
-    status = MakeFolder();
-  else if (command == QLatin1String("rename"))
-    status = RenameOne();
-  else if (command == QLatin1String("mv"))
-    status = Move();
-  else if (command == QLatin1String("chmod"))
-    status = Chmod();
-  else if (command == QLatin1String("upper"))
-    status = ChangeCase(true);
-  else if (command == QLatin1String("lower"))
-    status = ChangeCase(false);
-  else if (command == QLatin1String("quote"))
-    status = QuoteLine();
-  else if (command == QLatin1String("pwd"))
-    status = PrintFolder();
+  static const QHash<QString, int (TCliRunner::*)()> commands{
+      {QStringLiteral("ls"), &TCliRunner::List},
+      {QStringLiteral("get"), &TCliRunner::Get},
+      {QStringLiteral("put"), &TCliRunner::Put},
+      {QStringLiteral("rm"), &TCliRunner::Remove},
+      {QStringLiteral("mkdir"), &TCliRunner::MakeFolder},
+      {QStringLiteral("rename"), &TCliRunner::RenameOne},
+      {QStringLiteral("mv"), &TCliRunner::Move},
+      {QStringLiteral("chmod"), &TCliRunner::Chmod},
+      {QStringLiteral("upper"), &TCliRunner::Upper},
+      {QStringLiteral("lower"), &TCliRunner::Lower},
+      {QStringLiteral("quote"), &TCliRunner::QuoteLine},
+      {QStringLiteral("pwd"), &TCliRunner::PrintFolder},
+      {QStringLiteral("copy"), &TCliRunner::Copy},
+  };
+  const auto command = commands.value(m_args.Command);
+  int status = command != nullptr ? (this->*command)() : 1;
   if (m_interrupted && status == 0) status = 2;
   Call(&TThreadedFTPClient::Quit);
   return Finish(status);
@@ -219,13 +218,22 @@ int TCliRunner::Get() {
     m_out.Error(QStringLiteral("cannot create the local folder %1").arg(localDir));
     return 1;
   }
+  std::vector<std::unique_ptr<TFTPCarryItem>> items;
   for (const QString& name : remotes) {
     const QString path = Remote(name);
     const bool folder = IsRemoteFolder(path);
     if (c.LastResult == ftpResultAborted) return 2;
+    if (m_args.Parallel > 0) {
+      auto item = SourceItem(path, folder);
+      item->Direction = carryDownload;
+      item->DestPath = QDir::toNativeSeparators(localDir) + QDir::separator();
+      items.push_back(std::move(item));
+      continue;
+    }
     c.HostFileNames.Add(path, folder ? TFTPNameList::kFolder : TFTPNameList::kFile);
     c.LocalFileNames.Add(QDir(localDir).filePath(RemoteBaseName(path)));
   }
+  if (m_args.Parallel > 0) return RunQueue(std::move(items));
   return RunBatch(&TThreadedFTPClient::Downloads, QStringLiteral("download"));
 }
 
@@ -233,16 +241,38 @@ int TCliRunner::Put() {
   TThreadedFTPClient& c = *m_client;
   const QStringList locals = m_args.Args.mid(0, m_args.Args.size() - 1);
   const QString remoteDir = Remote(m_args.Args.last());
+  std::vector<std::unique_ptr<TFTPCarryItem>> items;
   for (const QString& name : locals) {
     const QFileInfo info(name);
     if (!info.exists()) {
       m_out.Error(QStringLiteral("%1 does not exist").arg(name));
       return 1;
     }
+    if (m_args.Parallel > 0) {
+      auto item = std::make_unique<TFTPCarryItem>();
+      item->Direction = carryUpload;
+      item->IsFolder = info.isDir() ? 1 : 0;
+      item->FileName = info.fileName();
+      item->SrcPath = QDir::toNativeSeparators(info.absolutePath()) + QDir::separator();
+      item->DestHostName = c.HostName;
+      item->DestPort = c.Port;
+      item->DestUserName = c.UserName;
+      item->DestPassword = c.Password;
+      item->DestPath =
+          remoteDir.endsWith(QLatin1Char('/')) ? remoteDir : remoteDir + QLatin1Char('/');
+      item->DestLsOption = c.LsOption;
+      item->DestTransferType = c.TransferType;
+      item->ResumeTransfer = c.ResumeTransfer;
+      item->PassiveMode = c.PassiveMode;
+      item->FileSize = info.isDir() ? -1 : info.size();
+      items.push_back(std::move(item));
+      continue;
+    }
     c.LocalFileNames.Add(info.absoluteFilePath(),
                          info.isDir() ? TFTPNameList::kFolder : TFTPNameList::kFile);
     c.HostFileNames.Add(ResolveRemotePath(remoteDir, info.fileName()));
   }
+  if (m_args.Parallel > 0) return RunQueue(std::move(items));
   return RunBatch(&TThreadedFTPClient::Uploads, QStringLiteral("upload"));
 }
 
@@ -316,6 +346,14 @@ int TCliRunner::Chmod() {
   return status;
 }
 
+int TCliRunner::Upper() {
+  return ChangeCase(true);
+}
+
+int TCliRunner::Lower() {
+  return ChangeCase(false);
+}
+
 int TCliRunner::ChangeCase(bool upper) {
   TThreadedFTPClient& c = *m_client;
   int status = 0;
@@ -340,4 +378,64 @@ int TCliRunner::PrintFolder() {
   const quint8 result = Call(&TThreadedFTPClient::GetFolder);
   if (result == ftpResultOk) Out() << m_client->ServerFolder() << '\n';
   return result;
+}
+
+std::unique_ptr<TFTPCarryItem> TCliRunner::SourceItem(const QString& remotePath,
+                                                      bool folder) const {
+  const TThreadedFTPClient& c = *m_client;
+  auto item = std::make_unique<TFTPCarryItem>();
+  item->IsFolder = folder ? 1 : 0;
+  item->FileName = RemoteBaseName(remotePath);
+  item->SrcHostName = c.HostName;
+  item->SrcPort = c.Port;
+  item->SrcUserName = c.UserName;
+  item->SrcPassword = c.Password;
+  const QString parent = RemoteParent(remotePath);
+  item->SrcPath = parent.endsWith(QLatin1Char('/')) ? parent : parent + QLatin1Char('/');
+  item->SrcLsOption = c.LsOption;
+  item->SrcTransferType = c.TransferType;
+  item->ResumeTransfer = c.ResumeTransfer;
+  item->PassiveMode = c.PassiveMode;
+  return item;
+}
+
+int TCliRunner::RunQueue(std::vector<std::unique_ptr<TFTPCarryItem>> items) {
+  // The probing connection is not needed while the carriers work.
+  Call(&TThreadedFTPClient::Quit);
+  TCliQueueRun run(std::max(1, m_args.Parallel), m_args.Quiet, m_out);
+  m_queueRun = &run;
+  const int status = run.Run(std::move(items));
+  m_queueRun = nullptr;
+  return m_interrupted ? 2 : status;
+}
+
+int TCliRunner::Copy() {
+  const TThreadedFTPClient& c = *m_client;
+  const TFtpUrl& dest = m_args.DestUrl;
+  QString destUser = dest.User.isEmpty() ? QStringLiteral("anonymous") : dest.User;
+  QString destPassword =
+      dest.User.isEmpty() ? GlobalOptions().Email : qEnvironmentVariable("VORNALO_DEST_PASSWORD");
+  if (!dest.User.isEmpty() && destPassword.isEmpty()) {
+    destPassword = TTerminalOutput::ReadSecret(
+        QStringLiteral("Password for %1@%2: ").arg(destUser, dest.Host));
+  }
+  QString destFolder = dest.Folder.isEmpty() ? QStringLiteral("/") : dest.Folder;
+  if (!destFolder.endsWith(QLatin1Char('/'))) destFolder += QLatin1Char('/');
+  std::vector<std::unique_ptr<TFTPCarryItem>> items;
+  for (const QString& name : m_args.Args.mid(0, m_args.Args.size() - 1)) {
+    const QString path = Remote(name);
+    const bool folder = IsRemoteFolder(path);
+    if (c.LastResult == ftpResultAborted) return 2;
+    auto item = SourceItem(path, folder);
+    item->Direction = carryServerToServer;
+    item->DestHostName = dest.Host;
+    item->DestPort = dest.Port;
+    item->DestUserName = destUser;
+    item->DestPassword = destPassword;
+    item->DestPath = destFolder;
+    item->DestLsOption = c.LsOption;
+    item->DestTransferType = c.TransferType;
+    items.push_back(std::move(item));
+  }
+  return RunQueue(std::move(items));
 }

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/CliArguments.h"
+#include "cli/CliQueueRun.h"
 #include "cli/TerminalOutput.h"
 #include "core/client/ThreadedFTPClient.h"
 
@@ -37,9 +38,15 @@ class TCliRunner {
   int RenameOne();
   int Move();
   int Chmod();
+  int Upper();
+  int Lower();
   int ChangeCase(bool upper);
   int QuoteLine();
   int PrintFolder();
+  int Copy();
+  // Items for the queue, carrying this connection's login as source or destination.
+  std::unique_ptr<TFTPCarryItem> SourceItem(const QString& remotePath, bool folder) const;
+  int RunQueue(std::vector<std::unique_ptr<TFTPCarryItem>> items);
   int RunBatch(void (TThreadedFTPClient::*request)(), const QString& what);
 
   TCliArguments m_args;
@@ -50,4 +57,5 @@ class TCliRunner {
   int m_done = 0;
   bool m_ended = false;
   bool m_interrupted = false;
+  TCliQueueRun* m_queueRun = nullptr;  // while the queue runs
 };

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 
 #include "cli/CliArguments.h"
 #include "cli/CliRunner.h"
@@ -38,7 +39,11 @@ int main(int argc, char* argv[]) {
   // Signals only set a flag; the event loop turns it into an abort.
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&runner] {
-    if (g_interrupted.exchange(false)) runner.Interrupt();
+    static bool delivered = false;
+    if (g_interrupted && !delivered) {
+      delivered = true;
+      runner.Interrupt();
+    }
   });
   watch.start(100);
   return runner.Run();

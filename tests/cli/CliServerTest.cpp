@@ -95,6 +95,39 @@ TEST_F(CliPyFtpd, WrongPasswordAndMissingFilesFail) {
   EXPECT_TRUE(r.err.contains("10061")) << r.err.toStdString();
 }
 
+TEST(CliCopy, CopiesFilesAndFoldersBetweenServersThroughTheQueue) {
+  PyFtpdServer::Options options;
+  options.permitForeignAddresses = true;
+  PyFtpdServer source, dest;
+  QString error;
+  ASSERT_TRUE(source.Start(options, &error)) << error.toStdString();
+  ASSERT_TRUE(dest.Start(options, &error)) << error.toStdString();
+  ASSERT_TRUE(WriteFile(source.RootPath() + "/one.bin", QByteArray(100000, 'a')));
+  ASSERT_TRUE(WriteFile(source.RootPath() + "/two.txt", "two"));
+  ASSERT_TRUE(QDir().mkpath(dest.RootPath() + "/in"));
+  const QString from =
+      QString("ftp://%1@127.0.0.1:%2/").arg(PyFtpdServer::User()).arg(source.Port());
+  const QString to = QString("ftp://%1@127.0.0.1:%2/in").arg(PyFtpdServer::User()).arg(dest.Port());
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("VORNALO_PASSWORD", PyFtpdServer::Password());
+  env.insert("VORNALO_DEST_PASSWORD", PyFtpdServer::Password());
+  auto config = MakeTempDir("cli-config");
+  env.insert("VORNALO_CONFIG_HOME", config->path());
+  process.setProcessEnvironment(env);
+  process.start(VORNALO_FTP_EXE, {"--quiet", "--parallel", "2", from, "copy", "one.bin", "two.txt",
+                                  "missing.bin", to});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  const QString out = QString::fromUtf8(process.readAllStandardOutput());
+  const QString err = QString::fromUtf8(process.readAllStandardError());
+  EXPECT_EQ(process.exitCode(), 1) << out.toStdString() << err.toStdString();  // one failed
+  EXPECT_EQ(ReadFile(dest.RootPath() + "/in/one.bin"), QByteArray(100000, 'a'));
+  EXPECT_EQ(ReadFile(dest.RootPath() + "/in/two.txt"), QByteArray("two"));
+  EXPECT_EQ(out.count("ok     Carry"), 2) << out.toStdString();
+  EXPECT_EQ(out.count("FAILED Carry"), 1) << out.toStdString();
+  EXPECT_TRUE(err.contains("missing.bin")) << err.toStdString();
+}
+
 class CliVsftpd : public VsftpdFixture {};
 
 TEST_F(CliVsftpd, LogsInAndMakesFolders) {

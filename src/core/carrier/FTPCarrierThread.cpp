@@ -155,12 +155,12 @@ void TFTPCarrierThread::Dispatch(int request) {
 
 void TFTPCarrierThread::FireDone(bool explore) {
   TThreadedFTPCarrier* o = m_owner;
+  // One hand-over: after it the worker touches the carrier no more until it is told to quit.
   Sync(o, [o, explore] {
     const std::function<void()> handler = explore ? o->OnExploreDone : o->OnCarryDone;
     if (handler) handler();
+    o->ExploredItems.clear();  // the window has taken what it wanted
   });
-  // The window has taken what it wanted of the explored items.
-  Sync(o, [o] { o->ExploredItems.clear(); });
 }
 
 void TFTPCarrierThread::WaitFor(EngineState& side) {

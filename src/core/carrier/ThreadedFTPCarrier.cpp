@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+
 #include "core/carrier/ThreadedFTPCarrier.h"
 
 #include "core/carrier/FTPCarrierThread.h"
@@ -11,10 +13,16 @@ TThreadedFTPCarrier::~TThreadedFTPCarrier() {
     m_thread = nullptr;
     thread->disconnect(this);
     thread->Detach();
+    OnDisplay = nullptr;
+    OnCarryDone = nullptr;
+    OnExploreDone = nullptr;
+    OnTransferStatus = nullptr;
     thread->AbortRequested = true;
     thread->PostRequest(rqAbortCarry);
     thread->PostQuit();
-    thread->wait();
+    // The worker may be blocked in a hand-over to this thread right now: keep serving
+    // those (they find nothing to call any more) while waiting for it to end.
+    while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     delete thread;
   }
 }

@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+
 #include "core/client/ThreadedFTPClient.h"
 
 #include <QThread>
@@ -15,10 +17,27 @@ TThreadedFTPClient::~TThreadedFTPClient() {
     m_thread = nullptr;
     thread->disconnect(this);
     thread->Detach();
+    OnDisplay = nullptr;
+    OnTransferStatus = nullptr;
+    OnAuthenticate = nullptr;
+    for (TFTPNotifyEvent TThreadedFTPClient::*event :
+         {&TThreadedFTPClient::OnConnectDone, &TThreadedFTPClient::OnChangeFolderDone,
+          &TThreadedFTPClient::OnGetFolderDone, &TThreadedFTPClient::OnGetListItemsDone,
+          &TThreadedFTPClient::OnRenameDone, &TThreadedFTPClient::OnRemoveDone,
+          &TThreadedFTPClient::OnDownloadFileDone, &TThreadedFTPClient::OnUploadFileDone,
+          &TThreadedFTPClient::OnMakeFolderDone, &TThreadedFTPClient::OnDownloadsDone,
+          &TThreadedFTPClient::OnUploadsDone, &TThreadedFTPClient::OnQuitDone,
+          &TThreadedFTPClient::OnChangePermsDone, &TThreadedFTPClient::OnUppercaseDone,
+          &TThreadedFTPClient::OnLowercaseDone, &TThreadedFTPClient::OnQuoteDone,
+          &TThreadedFTPClient::OnMoveDone}) {
+      this->*event = nullptr;
+    }
     thread->AbortRequested = true;
     thread->PostRequest(rqAbort);
     thread->PostQuit();
-    thread->wait();
+    // The worker may be blocked in a hand-over to this thread right now: keep serving
+    // those (they find nothing to call any more) while waiting for it to end.
+    while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     delete thread;
   }
 }
