@@ -2,11 +2,15 @@
 // password) and a Perl IO::Socket::Socks server (4A).
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QDir>
+
 #include "core/ftp/EngineRecorder.h"
 #include "core/ftp/SocketErrors.h"
 #include "support/PyFtpdServer.h"
 #include "support/ScriptedFtpServer.h"
 #include "support/SocksServers.h"
+#include "support/TestPaths.h"
 
 using enginetest::EngineRecorder;
 
@@ -56,8 +60,64 @@ class FtpSocks : public ::testing::Test {
     return r.done[0].error;
   }
 
+  // Lists, downloads and uploads through the SOCKS server, whose passive data connections
+  // go through it as well; "" when all went well.
+  std::string Transfer(EngineRecorder& r, TFtpConnectionType type, quint16 socksPort) {
+    const QByteArray content(300000, 'z');
+    testsupport::WriteFile(QDir(ftp.RootPath()).filePath(QStringLiteral("s.bin")), content);
+    auto local = testsupport::MakeTempDir();
+    r.engine.SetConnectionType(type);
+    r.engine.SetSocksServer(QStringLiteral("127.0.0.1"));
+    r.engine.SetSocksPort(QString::number(socksPort));
+    r.engine.HostName = QStringLiteral("127.0.0.1");
+    r.engine.Port = QString::number(ftp.Port());
+    r.engine.UserName = testsupport::PyFtpdServer::User();
+    r.engine.PassWord = testsupport::PyFtpdServer::Password();
+    const auto run = [&r](void (TCustomFtpClientEx::*op)()) {
+      const int before = static_cast<int>(r.done.size());
+      (r.engine.*op)();
+      return r.WaitDone(before + 1, 10000) ? r.done.last().error : -1;
+    };
+    const auto log = [&r] { return "\n" + r.display.join(QLatin1Char('\n')).toStdString(); };
+    if (run(&TCustomFtpClientEx::ConnectAsync) != 0) return "login failed" + log();
+    if (!r.engine.Passive || !r.engine.DataSocket()->SocksEnabled) return "not passive via SOCKS";
+    QBuffer listing;
+    listing.open(QIODevice::ReadWrite);
+    r.engine.SetLocalStream(&listing);
+    if (run(&TCustomFtpClientEx::DirAsync) != 0) return "LIST failed" + log();
+    r.engine.SetLocalStream(nullptr);
+    if (!listing.data().contains("s.bin")) return "listing without s.bin";
+    r.engine.HostFileName = QStringLiteral("s.bin");
+    r.engine.SetLocalFileName(local->filePath(QStringLiteral("s.bin")));
+    if (run(&TCustomFtpClientEx::GetAsync) != 0) return "RETR failed" + log();
+    if (testsupport::ReadFile(local->filePath(QStringLiteral("s.bin"))) != content)
+      return "downloaded bytes differ";
+    r.engine.HostFileName = QStringLiteral("back.bin");
+    if (run(&TCustomFtpClientEx::PutAsync) != 0) return "STOR failed" + log();
+    if (testsupport::ReadFile(QDir(ftp.RootPath()).filePath(QStringLiteral("back.bin"))) != content)
+      return "uploaded bytes differ";
+    return {};
+  }
+
   testsupport::PyFtpdServer ftp;
 };
+
+TEST_F(FtpSocks, PassiveTransfersGoThroughTheSocksServer) {
+  testsupport::DantedServer danted;
+  testsupport::MicrosocksServer microsocks;
+  QString error;
+  ASSERT_TRUE(danted.Start(&error)) << error.toStdString();
+  ASSERT_TRUE(microsocks.Start(QStringLiteral("sockuser"), QStringLiteral("sockpass"), &error))
+      << error.toStdString();
+  for (TFtpConnectionType type : {ftpSocks5, ftpSocks4}) {
+    EngineRecorder r;
+    EXPECT_EQ(Transfer(r, type, danted.Port()), "") << danted.LogText().toStdString();
+  }
+  EngineRecorder r;
+  r.engine.SetSocksUserCode(QStringLiteral("sockuser"));
+  r.engine.SetSocksPassword(QStringLiteral("sockpass"));
+  EXPECT_EQ(Transfer(r, ftpSocks5, microsocks.Port()), "") << microsocks.LogText().toStdString();
+}
 
 TEST_F(FtpSocks, DantedSocks4And5) {
   testsupport::DantedServer socks;
