@@ -295,13 +295,16 @@ void TFTPCarrierThread::CarryDownload() {
   const auto done = [this] { FireDone(false); };
   CarrierLogin(m_src);
   if (o->LastResult != 0) return done();
-  RestProbe();
-  if (o->LastResult == 2) return done();
   TFtpClientEx& e = *m_src.engine;
-  e.HostFileName = o->SrcPath + o->FileName;
-  e.SetLocalFileName(o->DestPath + o->FileName);
+  // The type goes first: servers that start in ASCII (pyftpdlib) refuse REST there, and the
+  // probe would then rule out every resume.
   SetType(m_src, o->SrcTransferType);
   if (o->LastResult != 0) return done();
+  RestProbe();
+  if (o->LastResult == 2) return done();
+  // Raw commands travel in the local file name: set the names after the probe.
+  e.HostFileName = o->SrcPath + o->FileName;
+  e.SetLocalFileName(o->DestPath + o->FileName);
   if (o->ResumeTransfer && m_sourceResumes) {
     e.RestGetAsync();
   } else {
@@ -568,13 +571,21 @@ void TFTPCarrierThread::ExploreDownload() {
 void TFTPCarrierThread::ExploreUpload() {
   TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(true); };
+  // A folder that cannot be listed would otherwise pass as an empty one, after making its
+  // remote copy: check it before touching the server.
+  const QString local = o->SrcPath + o->FileName;
+  const QFileInfo localInfo(local);
+  if (!localInfo.isDir() || !localInfo.isReadable() || !QDir(local).isReadable()) {
+    o->LastResult = 1;
+    o->LastError = QStringLiteral("500 Cannot read folder %1.").arg(local);
+    return done();
+  }
   CarrierLogin(m_dest);
   if (o->LastResult != 0) return done();
   const QString remote = o->DestPath + o->FileName;
   if (!EnterOrMake(m_dest, remote)) return done();
   Quit(m_dest);
   if (o->LastResult != 0) return done();
-  const QString local = o->SrcPath + o->FileName;
   const QFileInfoList entries = QDir(local).entryInfoList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
   std::vector<std::unique_ptr<TFTPCarryItem>> found;
