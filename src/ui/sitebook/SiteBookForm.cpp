@@ -94,12 +94,7 @@ void TSiteBookForm::CreateActions() {
   Actions = new TActionList(this);
   const auto make = [this](const char* name, const QString& caption, const QString& hint,
                            const QIcon& icon = QIcon()) {
-    auto* action = new QAction(icon, caption, this);
-    action->setObjectName(QLatin1String(name));
-    const int bar = static_cast<int>(hint.indexOf(QLatin1Char('|')));
-    action->setToolTip(bar < 0 ? hint : hint.left(bar));
-    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-    return action;
+    return NewAction(this, name, caption, hint, icon);
   };
   FileConnectAction = make("FileConnectAction", QStringLiteral("&Connect..."),
                            QStringLiteral("Connect...|Connect to Selected Site..."),

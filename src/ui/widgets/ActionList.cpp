@@ -73,3 +73,13 @@ void TActionList::Triggered(QAction* action) {
   }
   Execute(action);
 }
+
+QAction* NewAction(QObject* parent, const char* name, const QString& caption, const QString& hint,
+                   const QIcon& icon) {
+  auto* action = new QAction(icon, caption, parent);
+  action->setObjectName(QLatin1String(name));
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  action->setToolTip(bar < 0 ? hint : hint.left(bar));
+  action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+  return action;
+}

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <functional>
 #include <vector>
 
 class QAction;
+
+// A window's command: `name` becomes the object name tests find it by; `hint` holds the short
+// and the long part separated by "|" (tool tip and status bar text).
+QAction* NewAction(QObject* parent, const char* name, const QString& caption, const QString& hint,
+                   const QIcon& icon = QIcon());
 
 // The commands of one window with their enable rules. Every rule is evaluated when the event
 // loop is about to wait for input and again right before its command runs, so a command whose
