@@ -25,6 +25,19 @@ QString LocalJoin(const QString& folder, const QString& name) {
   return folder.endsWith(QDir::separator()) ? folder + name : folder + QDir::separator() + name;
 }
 
+// Where a folder link leads, as a server path resolved against the folder that lists it.
+QString LinkedFolder(const QString& folder, const TFTPListItem& entry) {
+  if (!entry.IsLink || entry.LinkTarget.isEmpty() || folder.isEmpty()) return QString();
+  const QString target = entry.LinkTarget.startsWith(QLatin1Char('/'))
+                             ? entry.LinkTarget
+                             : folder + QLatin1Char('/') + entry.LinkTarget;
+  return QDir::cleanPath(target);
+}
+
+// Servers that report the path as entered (not resolved) would otherwise follow a link that
+// points at an ancestor for as long as the path grows; past this many links we stop.
+constexpr int kMaxLinkDepth = 8;
+
 }  // namespace
 
 bool TFTPClientThread::BackToHostDir() {
@@ -102,6 +115,7 @@ void TFTPClientThread::DoDownloads() {
   EnsureConnected();
   if (o->LastResult != ftpResultOk) return;
   m_visitedFolders.clear();
+  m_linkDepth = 0;
   int i = 0;
   while (i < o->HostFileNames.Count() && i < o->LocalFileNames.Count()) {
     const QString remote = o->HostFileNames.Names(i);
@@ -139,12 +153,15 @@ void TFTPClientThread::DownloadTree(const QString& remote, const QString& local)
   m_listing = outer;
   if (o->LastResult != ftpResultOk) return;
   // A folder link may lead back into the tree: every folder is fetched once per request,
-  // recognised by the path the server reports for it.
+  // recognised by the path the server reports for it (resolved by some servers, as entered
+  // by others).
   m_engine->PwdAsync();
   WaitForEngine();
   if (o->LastResult == ftpResultAborted) return;
+  QString serverPath;
   if (o->LastResult == ftpResultOk && !m_engine->DirResult.isEmpty()) {
-    if (!m_visitedFolders.insert(m_engine->DirResult).second) {
+    serverPath = QDir::cleanPath(m_engine->DirResult);
+    if (!m_visitedFolders.insert(serverPath).second) {
       Display(
           QStringLiteral("~ Folder [%1] was already downloaded; link not followed.").arg(remote));
       o->LastResult = ftpResultOk;
@@ -162,7 +179,23 @@ void TFTPClientThread::DownloadTree(const QString& remote, const QString& local)
   for (int i = 0; i < listing->Count(); ++i) {
     const TFTPListItem* entry = listing->Items(i);
     if (entry->IsFile) continue;
-    DownloadTree(remote + QLatin1Char('/') + entry->Name, LocalJoin(local, entry->Name));
+    const QString subfolder = remote + QLatin1Char('/') + entry->Name;
+    if (entry->IsLink) {
+      const QString target = LinkedFolder(serverPath, *entry);
+      if (m_visitedFolders.count(target) != 0) {
+        Display(QStringLiteral("~ Folder [%1] was already downloaded; link not followed.")
+                    .arg(subfolder));
+        continue;
+      }
+      if (m_linkDepth >= kMaxLinkDepth) {
+        Display(QStringLiteral("~ Folder [%1] lies behind too many links; link not followed.")
+                    .arg(subfolder));
+        continue;
+      }
+      ++m_linkDepth;
+    }
+    DownloadTree(subfolder, LocalJoin(local, entry->Name));
+    if (entry->IsLink) --m_linkDepth;
     if (o->LastResult != ftpResultOk) return;
   }
   o->LastResult = ftpResultOk;

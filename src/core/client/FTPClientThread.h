@@ -84,5 +84,8 @@ class TFTPClientThread : public TEngineWorker {
   bool m_requestDone = false;
   int m_requestError = 0;
   int m_currentRequest = 0;
-  std::set<QString> m_visitedFolders;  // DownloadTree's guard against folder-link loops
+  // DownloadTree's guard against folder-link loops: the server paths of the folders fetched
+  // in this request, and how many folder links the current path has passed through.
+  std::set<QString> m_visitedFolders;
+  int m_linkDepth = 0;
 };
