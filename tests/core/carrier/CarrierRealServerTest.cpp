@@ -310,30 +310,51 @@ TEST(CarrierRealServers, LocalSideFailuresEndWithAClearError) {
   EXPECT_FALSE(QFileInfo::exists(py.RootPath() + "/gone"));
 }
 
-TEST(CarrierRealServers, AbortDuringADownload) {
+TEST(CarrierRealServers, AbortDuringATransfer) {
   ForEachServer([](const Peer& peer) {
-    // A sparse 2 GiB file: the server sends zeros as fast as it can and never ends first.
-    {
-      ASSERT_TRUE(peer.Put("huge.bin", QByteArray()));
-      QFile file(peer.root + "/huge.bin");
-      ASSERT_TRUE(file.resize(qint64(2) << 30));
-    }
     auto local = MakeTempDir("carrier-abort");
-    CarrierRun run;
-    peer.Source(run.carrier);
-    run.carrier.FileName = "huge.bin";
-    run.carrier.SrcPath = "/";
-    run.carrier.DestPath = Slash(local->path());
-    qint64 position = 0;
-    run.carrier.OnTransferStatus = [&](qint64 p, qint64, double) { position = p; };
-    run.carrier.Start(TCarryRequest::CarryDownload);
-    ASSERT_TRUE(Pump([&] { return position > 0 || run.done; }, 10000)) << run.Log();
-    ASSERT_FALSE(run.done) << run.Log();
-    run.carrier.AbortCarry();
-    ASSERT_TRUE(Pump([&] { return run.done; }, 5000));
-    EXPECT_EQ(run.carrier.LastResult, 2);
-    EXPECT_EQ(run.carrier.LastError, "! [127.0.0.1]: Operation aborted.");
-    EXPECT_LT(QFileInfo(local->filePath("huge.bin")).size(), qint64(2) << 30);
+    // Sparse 2 GiB files: zeros flow as fast as they can and never end first.
+    ASSERT_TRUE(peer.Put("huge.bin", QByteArray()));
+    ASSERT_TRUE(QFile(peer.root + "/huge.bin").resize(qint64(2) << 30));
+    ASSERT_TRUE(WriteFile(local->filePath("huge-up.bin"), QByteArray()));
+    ASSERT_TRUE(QFile(local->filePath("huge-up.bin")).resize(qint64(2) << 30));
+    for (const bool upload : {false, true}) {
+      SCOPED_TRACE(upload ? "upload" : "download");
+      CarrierRun run;
+      run.carrier.FileName = upload ? "huge-up.bin" : "huge.bin";
+      if (upload) {
+        peer.Destination(run.carrier);
+        run.carrier.SrcPath = Slash(local->path());
+        run.carrier.DestPath = "/";
+      } else {
+        peer.Source(run.carrier);
+        run.carrier.SrcPath = "/";
+        run.carrier.DestPath = Slash(local->path());
+      }
+      const QString target = upload ? peer.root + "/huge-up.bin" : local->filePath("huge.bin");
+      run.carrier.Start(upload ? TCarryRequest::CarryUpload : TCarryRequest::CarryDownload);
+      // Abort once data flows, long before the end.
+      ASSERT_TRUE(Pump([&] { return QFileInfo(target).size() > (1 << 20) || run.done; }, 10000))
+          << run.Log();
+      ASSERT_FALSE(run.done) << run.Log();
+      run.carrier.AbortCarry();
+      ASSERT_TRUE(Pump([&] { return run.done; }, 5000));
+      EXPECT_EQ(run.carrier.LastResult, 2);
+      EXPECT_EQ(run.carrier.LastError, "! [127.0.0.1]: Operation aborted.");
+      // The data connection is gone: once what was in flight has landed, the copy stops
+      // growing well short of the end.
+      qint64 size = -1;
+      const bool settled = Pump(
+          [&] {
+            const qint64 before = QFileInfo(target).size();
+            Pump([] { return false; }, 150);
+            size = QFileInfo(target).size();
+            return size == before;
+          },
+          3000);
+      EXPECT_TRUE(settled) << size;
+      EXPECT_LT(size, qint64(1) << 30);
+    }
   });
 }
 
