@@ -364,6 +364,11 @@ void TFTPCarrierThread::CarryServerToServer() {
   if (o->LastResult != 0) return done();
   SetType(m_src, o->SrcTransferType);
   if (o->LastResult != 0) return done();
+  if (o->ResumeTransfer && !m_sourceResumes) {
+    // A source that starts in ASCII (pyftpdlib) refuses REST until it has its type.
+    RestProbe();
+    if (o->LastResult == 2) return done();
+  }
   SetType(m_dest, o->DestTransferType);
   if (o->LastResult != 0) return done();
 

@@ -407,4 +407,32 @@ TEST(CarrierRealServers, QueueOfRealCarriersDownloadsAFolderTree) {
   });
 }
 
+TEST(CarrierRealServers, ServerToServerResumeAppendsToThePartialCopy) {
+  PyFtpdServer::Options options;
+  options.permitForeignAddresses = true;
+  PyFtpdServer a, b;
+  QString error;
+  ASSERT_TRUE(a.Start(options, &error)) << error.toStdString();
+  ASSERT_TRUE(b.Start(options, &error)) << error.toStdString();
+  const Peer src{"a", a.Port(), a.RootPath(), PyFtpdServer::User(), PyFtpdServer::Password()};
+  const Peer dest{"b", b.Port(), b.RootPath(), PyFtpdServer::User(), PyFtpdServer::Password()};
+  const QByteArray whole = Pattern(250000, 9);
+  const QByteArray stale(1000, 'Q');
+  ASSERT_TRUE(src.Put("s.bin", whole));
+  ASSERT_TRUE(dest.Put("s.bin", stale));
+  CarrierRun run;
+  src.Source(run.carrier);
+  dest.Destination(run.carrier);
+  run.carrier.FileName = "s.bin";
+  run.carrier.SrcPath = run.carrier.DestPath = "/";
+  run.carrier.ResumeTransfer = true;
+  ASSERT_TRUE(run.Run(TCarryRequest::CarryServerToServer)) << run.Log();
+  EXPECT_EQ(run.carrier.LastResult, 0) << run.carrier.LastError.toStdString() << run.Log();
+  EXPECT_TRUE(run.lines.contains("> [127.0.0.1]: REST 1000")) << run.Log();
+  EXPECT_TRUE(run.lines.contains("> [127.0.0.1]: APPE /s.bin")) << run.Log();
+  const QByteArray got = ReadFile(dest.root + "/s.bin");
+  EXPECT_EQ(got.size(), whole.size());
+  EXPECT_TRUE(got == stale + whole.mid(1000));
+}
+
 }  // namespace
