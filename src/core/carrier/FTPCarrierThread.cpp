@@ -530,6 +530,51 @@ bool TFTPCarrierThread::EnterOrMake(EngineState& side, const QString& folder) {
   return o->LastResult == 0;
 }
 
+std::unique_ptr<TFTPCarryItem> TFTPCarrierThread::NewItem(quint8 direction, bool withSource,
+                                                          bool withDestination) const {
+  const TThreadedFTPCarrier& o = *m_owner;
+  auto item = std::make_unique<TFTPCarryItem>();
+  item->Direction = direction;
+  if (withSource) {
+    item->SrcHostName = o.SrcHostName;
+    item->SrcPort = o.SrcPort;
+    item->SrcUserName = o.SrcUserName;
+    item->SrcPassword = o.SrcPassword;
+    item->SrcLsOption = o.SrcLsOption;
+    item->SrcTransferType = o.SrcTransferType;
+  }
+  if (withDestination) {
+    item->DestHostName = o.DestHostName;
+    item->DestPort = o.DestPort;
+    item->DestUserName = o.DestUserName;
+    item->DestPassword = o.DestPassword;
+    item->DestLsOption = o.DestLsOption;
+    item->DestTransferType = o.DestTransferType;
+  }
+  item->ResumeTransfer = o.ResumeTransfer;
+  item->PassiveMode = o.PassiveMode;
+  return item;
+}
+
+void TFTPCarrierThread::AddListedItems(const TFTPListItems& items, quint8 direction,
+                                       const QString& srcPath, const QString& destPath) {
+  std::vector<std::unique_ptr<TFTPCarryItem>> found;
+  for (int i = 0; i < items.Count(); ++i) {
+    const TFTPListItem* entry = items.Items(i);
+    auto item = NewItem(direction, true, direction == carryServerToServer);
+    item->IsFolder = entry->IsFile ? 0 : 1;
+    item->FileName = entry->Name;
+    item->SrcPath = srcPath;
+    item->DestPath = destPath;
+    item->FileSize = entry->Size;
+    item->ImageIndex = entry->IconIndex;
+    item->TypeName = entry->TypeName;
+    found.push_back(std::move(item));
+  }
+  TThreadedFTPCarrier* o = m_owner;
+  Sync(o, [o, &found] { o->ExploredItems = std::move(found); });
+}
+
 void TFTPCarrierThread::ExploreDownload() {
   TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(true); };
@@ -547,29 +592,7 @@ void TFTPCarrierThread::ExploreDownload() {
   if (o->LastResult != 0) return done();
   Quit(m_src);
   if (o->LastResult != 0) return done();
-  std::vector<std::unique_ptr<TFTPCarryItem>> found;
-  for (int i = 0; i < items.Count(); ++i) {
-    const TFTPListItem* entry = items.Items(i);
-    auto item = std::make_unique<TFTPCarryItem>();
-    item->Direction = carryDownload;
-    item->IsFolder = entry->IsFile ? 0 : 1;
-    item->FileName = entry->Name;
-    item->SrcHostName = o->SrcHostName;
-    item->SrcPort = o->SrcPort;
-    item->SrcUserName = o->SrcUserName;
-    item->SrcPassword = o->SrcPassword;
-    item->SrcLsOption = o->SrcLsOption;
-    item->SrcTransferType = o->SrcTransferType;
-    item->ResumeTransfer = o->ResumeTransfer;
-    item->PassiveMode = o->PassiveMode;
-    item->SrcPath = remote + QLatin1Char('/');
-    item->DestPath = LocalFolderPath(local);
-    item->FileSize = entry->Size;
-    item->ImageIndex = entry->IconIndex;
-    item->TypeName = entry->TypeName;
-    found.push_back(std::move(item));
-  }
-  Sync(o, [o, &found] { o->ExploredItems = std::move(found); });
+  AddListedItems(items, carryDownload, remote + QLatin1Char('/'), LocalFolderPath(local));
   done();
 }
 
@@ -596,19 +619,10 @@ void TFTPCarrierThread::ExploreUpload() {
   std::vector<std::unique_ptr<TFTPCarryItem>> found;
   for (const QFileInfo& entry : entries) {
     if (entry.fileName().startsWith(QLatin1Char('.'))) continue;
-    auto item = std::make_unique<TFTPCarryItem>();
-    item->Direction = carryUpload;
+    auto item = NewItem(carryUpload, false, true);
     item->FileName = entry.fileName();
     item->SrcPath = LocalFolderPath(local);
     item->DestPath = remote + QLatin1Char('/');
-    item->DestHostName = o->DestHostName;
-    item->DestPort = o->DestPort;
-    item->DestUserName = o->DestUserName;
-    item->DestPassword = o->DestPassword;
-    item->DestLsOption = o->DestLsOption;
-    item->DestTransferType = o->DestTransferType;
-    item->ResumeTransfer = o->ResumeTransfer;
-    item->PassiveMode = o->PassiveMode;
     if (entry.isDir()) {
       item->IsFolder = 1;
       item->FileSize = -1;
@@ -643,34 +657,7 @@ void TFTPCarrierThread::ExploreServerToServer() {
   if (o->LastResult != 0) return done();
   Quit(m_src);
   if (o->LastResult != 0) return done();
-  std::vector<std::unique_ptr<TFTPCarryItem>> found;
-  for (int i = 0; i < items.Count(); ++i) {
-    const TFTPListItem* entry = items.Items(i);
-    auto item = std::make_unique<TFTPCarryItem>();
-    item->Direction = carryServerToServer;
-    item->IsFolder = entry->IsFile ? 0 : 1;
-    item->FileName = entry->Name;
-    item->SrcHostName = o->SrcHostName;
-    item->SrcPort = o->SrcPort;
-    item->SrcUserName = o->SrcUserName;
-    item->SrcPassword = o->SrcPassword;
-    item->SrcLsOption = o->SrcLsOption;
-    item->DestHostName = o->DestHostName;
-    item->DestPort = o->DestPort;
-    item->DestUserName = o->DestUserName;
-    item->DestPassword = o->DestPassword;
-    item->DestLsOption = o->DestLsOption;
-    item->SrcPath = srcFolder + QLatin1Char('/');
-    item->DestPath = destFolder + QLatin1Char('/');
-    item->SrcTransferType = o->SrcTransferType;
-    item->DestTransferType = o->DestTransferType;
-    item->ResumeTransfer = o->ResumeTransfer;
-    item->PassiveMode = o->PassiveMode;
-    item->FileSize = entry->Size;
-    item->ImageIndex = entry->IconIndex;
-    item->TypeName = entry->TypeName;
-    found.push_back(std::move(item));
-  }
-  Sync(o, [o, &found] { o->ExploredItems = std::move(found); });
+  AddListedItems(items, carryServerToServer, srcFolder + QLatin1Char('/'),
+                 destFolder + QLatin1Char('/'));
   done();
 }

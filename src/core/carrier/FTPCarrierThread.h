@@ -11,6 +11,7 @@
 class TThreadedFTPCarrier;
 class TFtpClientEx;
 class TFTPListItems;
+class TFTPCarryItem;
 
 // The worker of a carrier: a source and a destination engine, one request per carrier.
 class TFTPCarrierThread : public TEngineWorker {
@@ -56,6 +57,12 @@ class TFTPCarrierThread : public TEngineWorker {
   void ExploreUpload();
   void ExploreServerToServer();
   bool EnterOrMake(EngineState& side, const QString& folder);
+  // A new queue item with the carrier's flags and the logins of the sides asked for.
+  std::unique_ptr<TFTPCarryItem> NewItem(quint8 direction, bool withSource,
+                                         bool withDestination) const;
+  // Hands one item per listed entry to the carrier's ExploredItems.
+  void AddListedItems(const TFTPListItems& items, quint8 direction, const QString& srcPath,
+                      const QString& destPath);
 
   TThreadedFTPCarrier* m_owner;
   EngineState m_src;

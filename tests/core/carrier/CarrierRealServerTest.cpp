@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "CarrierRun.h"
 #include "core/carrier/CarrierQueue.h"
 #include "core/carrier/ThreadedFTPCarrier.h"
 #include "core/settings/GlobalOptions.h"
@@ -21,47 +22,6 @@
 using namespace testsupport;
 
 namespace {
-
-bool Pump(const std::function<bool()>& done, int timeoutMs) {
-  const QDeadlineTimer deadline(timeoutMs);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-// Runs one request of a carrier to its done event, recording its log and explored items.
-struct CarrierRun {
-  TThreadedFTPCarrier carrier;
-  QStringList lines;
-  std::vector<std::unique_ptr<TFTPCarryItem>> found;
-  bool done = false;
-
-  CarrierRun() {
-    carrier.OnDisplay = [this](const QString& line) { lines << line; };
-    carrier.OnCarryDone = [this] { done = true; };
-    carrier.OnExploreDone = [this] {
-      found = carrier.TakeExploredItems();
-      done = true;
-    };
-  }
-  ~CarrierRun() {
-    carrier.StopCarrier();
-    Pump([this] { return !carrier.HasThread(); }, 5000);
-  }
-  bool Run(TCarryRequest request, int timeoutMs = 20000) {
-    carrier.Start(request);
-    return Pump([this] { return done; }, timeoutMs);
-  }
-  std::string Log() const { return lines.join('\n').toStdString(); }
-  const TFTPCarryItem* Found(const QString& name) const {
-    for (const auto& item : found) {
-      if (item->FileName == name) return item.get();
-    }
-    return nullptr;
-  }
-};
 
 // A running real server, whichever kind.
 struct Peer {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "CarrierRun.h"
 #include "core/carrier/ThreadedFTPCarrier.h"
 #include "support/FtpFixtures.h"
 #include "support/ScriptedFtpServer.h"
@@ -15,36 +16,6 @@
 using namespace testsupport;
 
 namespace {
-
-bool Pump(const std::function<bool()>& done, int timeoutMs) {
-  const QDeadlineTimer deadline(timeoutMs);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-// Runs one request of a carrier to its done event and records its log.
-struct CarrierRun {
-  TThreadedFTPCarrier carrier;
-  QStringList lines;
-  bool done = false;
-
-  CarrierRun() {
-    carrier.OnDisplay = [this](const QString& line) { lines << line; };
-    carrier.OnCarryDone = [this] { done = true; };
-    carrier.OnExploreDone = [this] { done = true; };
-  }
-  ~CarrierRun() {
-    carrier.StopCarrier();
-    Pump([this] { return !carrier.HasThread(); }, 5000);
-  }
-  bool Run(TCarryRequest request, int timeoutMs = 30000) {
-    carrier.Start(request);
-    return Pump([this] { return done; }, timeoutMs);
-  }
-};
 
 TEST(ThreadedFTPCarrier, QuietLoginRetriesThenFails) {
   ScriptedFtpServer server;
