@@ -457,4 +457,23 @@ TYPED_TEST(ClientRealServer, DownloadTreeFetchesAFolderOnceThroughLinksBackIntoT
   }
 }
 
+// pyftpdlib reports folders by the path entered and shows a link's target as the host path,
+// so neither names the folder a link leads to: the number of links followed bounds the walk.
+using ClientPyFtpd = ClientRealServer<PyFtpdServer>;
+TEST_F(ClientPyFtpd, DownloadTreeEndsOnALoopItCannotRecognise) {
+  WriteFile(Root("loop/top.txt"), "top");
+  QDir().mkpath(Root("loop/sub"));
+  ASSERT_TRUE(QFile::link(QFileInfo(Root("loop")).canonicalFilePath(), Root("loop/sub/back")));
+  Connect();
+  QDir().mkpath(Local("dl"));
+  h->client->HostFileNames.Add("/loop", TFTPNameList::kFolder);
+  h->client->LocalFileNames.Add(Local("dl/loop"), TFTPNameList::kFolder);
+  Expect(&TThreadedFTPClient::Downloads, ftpResultOk, 8000);
+  EXPECT_EQ(h->lines.filter("lies behind too many links").size(), 1) << Log();
+  QString deepest = "loop";
+  for (int i = 0; i < 8; ++i) deepest += "/sub/back";
+  EXPECT_TRUE(QFileInfo::exists(Local("dl/" + deepest + "/top.txt")));
+  EXPECT_FALSE(QFileInfo::exists(Local("dl/" + deepest + "/sub/back")));
+}
+
 }  // namespace
