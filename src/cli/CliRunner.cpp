@@ -20,20 +20,6 @@ QTextStream& Out() {
   return stream;
 }
 
-const QList<TFTPNotifyEvent TThreadedFTPClient::*>& DoneEvents() {
-  static const QList<TFTPNotifyEvent TThreadedFTPClient::*> events{
-      &TThreadedFTPClient::OnConnectDone,      &TThreadedFTPClient::OnChangeFolderDone,
-      &TThreadedFTPClient::OnGetFolderDone,    &TThreadedFTPClient::OnGetListItemsDone,
-      &TThreadedFTPClient::OnRenameDone,       &TThreadedFTPClient::OnRemoveDone,
-      &TThreadedFTPClient::OnDownloadFileDone, &TThreadedFTPClient::OnUploadFileDone,
-      &TThreadedFTPClient::OnMakeFolderDone,   &TThreadedFTPClient::OnDownloadsDone,
-      &TThreadedFTPClient::OnUploadsDone,      &TThreadedFTPClient::OnQuitDone,
-      &TThreadedFTPClient::OnChangePermsDone,  &TThreadedFTPClient::OnUppercaseDone,
-      &TThreadedFTPClient::OnLowercaseDone,    &TThreadedFTPClient::OnQuoteDone,
-      &TThreadedFTPClient::OnMoveDone};
-  return events;
-}
-
 }  // namespace
 
 TCliRunner::TCliRunner(TCliArguments arguments)
@@ -51,7 +37,7 @@ quint8 TCliRunner::Call(void (TThreadedFTPClient::*request)(),
                         const std::function<void()>& inDone) {
   const int before = m_done;
   QEventLoop loop;
-  for (auto event : DoneEvents()) {
+  for (auto event : TThreadedFTPClient::DoneEvents()) {
     (*m_client).*event = [this, &loop, &inDone](TThreadedFTPClient*) {
       if (inDone) inDone();
       ++m_done;
@@ -60,7 +46,7 @@ quint8 TCliRunner::Call(void (TThreadedFTPClient::*request)(),
   }
   (m_client.get()->*request)();
   while (m_done == before) loop.exec();
-  for (auto event : DoneEvents()) (*m_client).*event = nullptr;
+  for (auto event : TThreadedFTPClient::DoneEvents()) (*m_client).*event = nullptr;
   return m_client->LastResult;
 }
 

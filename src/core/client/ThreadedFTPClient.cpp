@@ -20,18 +20,7 @@ TThreadedFTPClient::~TThreadedFTPClient() {
     OnDisplay = nullptr;
     OnTransferStatus = nullptr;
     OnAuthenticate = nullptr;
-    for (TFTPNotifyEvent TThreadedFTPClient::*event :
-         {&TThreadedFTPClient::OnConnectDone, &TThreadedFTPClient::OnChangeFolderDone,
-          &TThreadedFTPClient::OnGetFolderDone, &TThreadedFTPClient::OnGetListItemsDone,
-          &TThreadedFTPClient::OnRenameDone, &TThreadedFTPClient::OnRemoveDone,
-          &TThreadedFTPClient::OnDownloadFileDone, &TThreadedFTPClient::OnUploadFileDone,
-          &TThreadedFTPClient::OnMakeFolderDone, &TThreadedFTPClient::OnDownloadsDone,
-          &TThreadedFTPClient::OnUploadsDone, &TThreadedFTPClient::OnQuitDone,
-          &TThreadedFTPClient::OnChangePermsDone, &TThreadedFTPClient::OnUppercaseDone,
-          &TThreadedFTPClient::OnLowercaseDone, &TThreadedFTPClient::OnQuoteDone,
-          &TThreadedFTPClient::OnMoveDone}) {
-      this->*event = nullptr;
-    }
+    for (auto event : DoneEvents()) this->*event = nullptr;
     thread->AbortRequested = true;
     thread->PostRequest(rqAbort);
     thread->PostQuit();
@@ -40,6 +29,20 @@ TThreadedFTPClient::~TThreadedFTPClient() {
     while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     delete thread;
   }
+}
+
+const QList<TFTPNotifyEvent TThreadedFTPClient::*>& TThreadedFTPClient::DoneEvents() {
+  static const QList<TFTPNotifyEvent TThreadedFTPClient::*> events{
+      &TThreadedFTPClient::OnConnectDone,      &TThreadedFTPClient::OnChangeFolderDone,
+      &TThreadedFTPClient::OnGetFolderDone,    &TThreadedFTPClient::OnGetListItemsDone,
+      &TThreadedFTPClient::OnRenameDone,       &TThreadedFTPClient::OnRemoveDone,
+      &TThreadedFTPClient::OnDownloadFileDone, &TThreadedFTPClient::OnUploadFileDone,
+      &TThreadedFTPClient::OnMakeFolderDone,   &TThreadedFTPClient::OnDownloadsDone,
+      &TThreadedFTPClient::OnUploadsDone,      &TThreadedFTPClient::OnQuitDone,
+      &TThreadedFTPClient::OnChangePermsDone,  &TThreadedFTPClient::OnUppercaseDone,
+      &TThreadedFTPClient::OnLowercaseDone,    &TThreadedFTPClient::OnQuoteDone,
+      &TThreadedFTPClient::OnMoveDone};
+  return events;
 }
 
 void TThreadedFTPClient::StartThread() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -74,6 +75,9 @@ class TThreadedFTPClient : public QObject {
   TFTPNotifyEvent OnLowercaseDone;
   TFTPNotifyEvent OnQuoteDone;
   TFTPNotifyEvent OnMoveDone;
+
+  // Every request's done event, for callers that handle them alike.
+  static const QList<TFTPNotifyEvent TThreadedFTPClient::*>& DoneEvents();
 
   // ---- Lifecycle
   // Starts a new worker (stopping an old one first) and returns once its engine exists.

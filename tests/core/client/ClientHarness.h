@@ -16,16 +16,7 @@ class ClientHarness {
     client->OnDisplay = [this](TThreadedFTPClient*, const QString& line) { lines << line; };
     client->LoginRetry = 1;
     client->ReloginDelay = 0;
-    for (TFTPNotifyEvent TThreadedFTPClient::*event :
-         {&TThreadedFTPClient::OnConnectDone, &TThreadedFTPClient::OnChangeFolderDone,
-          &TThreadedFTPClient::OnGetFolderDone, &TThreadedFTPClient::OnGetListItemsDone,
-          &TThreadedFTPClient::OnRenameDone, &TThreadedFTPClient::OnRemoveDone,
-          &TThreadedFTPClient::OnDownloadFileDone, &TThreadedFTPClient::OnUploadFileDone,
-          &TThreadedFTPClient::OnMakeFolderDone, &TThreadedFTPClient::OnDownloadsDone,
-          &TThreadedFTPClient::OnUploadsDone, &TThreadedFTPClient::OnQuitDone,
-          &TThreadedFTPClient::OnChangePermsDone, &TThreadedFTPClient::OnUppercaseDone,
-          &TThreadedFTPClient::OnLowercaseDone, &TThreadedFTPClient::OnQuoteDone,
-          &TThreadedFTPClient::OnMoveDone}) {
+    for (auto event : TThreadedFTPClient::DoneEvents()) {
       (*client).*event = [this](TThreadedFTPClient*) { ++doneCount; };
     }
     client->OnEndThread = [this](TThreadedFTPClient*) { ended = true; };
