@@ -45,23 +45,38 @@ bool TFTPClientThread::BackToHostDir() {
   return m_owner->LastResult != ftpResultAborted;
 }
 
+void TFTPClientThread::AdvancingLoop(TFTPNameList* parallel, const std::function<void(int)>& step) {
+  TThreadedFTPClient* o = m_owner;
+  TFTPNameList& names = o->HostFileNames;
+  int i = 0;
+  while (i < names.Count() && (parallel == nullptr || i < parallel->Count())) {
+    step(i);
+    if (o->LastResult == ftpResultOk) {
+      names.Delete(i);
+      if (parallel != nullptr) parallel->Delete(i);
+    } else if (o->LastResult == ftpResultFailed) {
+      ++i;  // a failed entry stays for the done handler to see
+    } else {
+      return;
+    }
+  }
+}
+
 void TFTPClientThread::DoRemove() {
   TThreadedFTPClient* o = m_owner;
   EnsureConnected();
   if (o->LastResult != ftpResultOk) return;
   Cwd(o->HostDirName);
   if (o->LastResult != ftpResultOk) return;
-  int i = 0;
-  while (i < o->HostFileNames.Count()) {
+  AdvancingLoop(nullptr, [this, o](int i) {
     const QString name = o->HostFileNames.Names(i);
     if (o->HostFileNames.Kinds(i) == TFTPNameList::kFolder) {
       RemoveTree(name);
       // A walk that stopped inside a subfolder leaves the server there.
       if (o->LastResult == ftpResultFailed) {
-        const quint8 result = o->LastResult;
         const QString error = o->LastError;
         if (!BackToHostDir()) return;
-        o->LastResult = result;
+        o->LastResult = ftpResultFailed;
         o->LastError = error;
       }
     } else {
@@ -69,14 +84,7 @@ void TFTPClientThread::DoRemove() {
       m_engine->DeleAsync();
       WaitForEngine();
     }
-    if (o->LastResult == ftpResultOk) {
-      o->HostFileNames.Delete(i);
-    } else if (o->LastResult == ftpResultFailed) {
-      ++i;
-    } else {
-      return;
-    }
-  }
+  });
 }
 
 void TFTPClientThread::RemoveTree(const QString& folder) {
@@ -110,32 +118,31 @@ void TFTPClientThread::RemoveTree(const QString& folder) {
   WaitForEngine();
 }
 
+void TFTPClientThread::TransferEach(bool upload) {
+  TThreadedFTPClient* o = m_owner;
+  AdvancingLoop(&o->LocalFileNames, [this, o, upload](int i) {
+    const QString remote = o->HostFileNames.Names(i);
+    const QString local = o->LocalFileNames.Names(i);
+    m_engine->HostFileName = remote;
+    m_engine->SetLocalFileName(local);
+    // Uploads take the kind from the local list, downloads from the remote one.
+    const bool folder =
+        (upload ? o->LocalFileNames.Kinds(i) : o->HostFileNames.Kinds(i)) == TFTPNameList::kFolder;
+    if (folder) {
+      upload ? UploadTree(remote, local) : DownloadTree(remote, local);
+    } else {
+      upload ? UploadOne() : DownloadOne();
+    }
+  });
+}
+
 void TFTPClientThread::DoDownloads() {
   TThreadedFTPClient* o = m_owner;
   EnsureConnected();
   if (o->LastResult != ftpResultOk) return;
   m_visitedFolders.clear();
   m_linkDepth = 0;
-  int i = 0;
-  while (i < o->HostFileNames.Count() && i < o->LocalFileNames.Count()) {
-    const QString remote = o->HostFileNames.Names(i);
-    const QString local = o->LocalFileNames.Names(i);
-    m_engine->HostFileName = remote;
-    m_engine->SetLocalFileName(local);
-    if (o->HostFileNames.Kinds(i) == TFTPNameList::kFolder) {
-      DownloadTree(remote, local);
-    } else {
-      DownloadOne();
-    }
-    if (o->LastResult == ftpResultOk) {
-      o->HostFileNames.Delete(i);
-      o->LocalFileNames.Delete(i);
-    } else if (o->LastResult == ftpResultFailed) {
-      ++i;
-    } else {
-      return;
-    }
-  }
+  TransferEach(false);
 }
 
 void TFTPClientThread::DownloadTree(const QString& remote, const QString& local) {
@@ -205,26 +212,7 @@ void TFTPClientThread::DoUploads() {
   TThreadedFTPClient* o = m_owner;
   EnsureConnected();
   if (o->LastResult != ftpResultOk) return;
-  int i = 0;
-  while (i < o->LocalFileNames.Count() && i < o->HostFileNames.Count()) {
-    const QString remote = o->HostFileNames.Names(i);
-    const QString local = o->LocalFileNames.Names(i);
-    m_engine->HostFileName = remote;
-    m_engine->SetLocalFileName(local);
-    if (o->LocalFileNames.Kinds(i) == TFTPNameList::kFolder) {
-      UploadTree(remote, local);
-    } else {
-      UploadOne();
-    }
-    if (o->LastResult == ftpResultOk) {
-      o->HostFileNames.Delete(i);
-      o->LocalFileNames.Delete(i);
-    } else if (o->LastResult == ftpResultFailed) {
-      ++i;
-    } else {
-      return;
-    }
-  }
+  TransferEach(true);
 }
 
 void TFTPClientThread::UploadTree(const QString& remote, const QString& local) {
@@ -263,8 +251,7 @@ void TFTPClientThread::DoRenameEach(int request) {
   if (o->LastResult != ftpResultOk) return;
   Cwd(o->HostDirName);
   if (o->LastResult != ftpResultOk) return;
-  int i = 0;
-  while (i < o->HostFileNames.Count()) {
+  AdvancingLoop(nullptr, [this, o, request](int i) {
     const QString name = o->HostFileNames.Names(i);
     QString target;
     if (request == rqUppercase) {
@@ -278,14 +265,7 @@ void TFTPClientThread::DoRenameEach(int request) {
     m_engine->SetLocalFileName(target);
     m_engine->RenAsync();
     WaitForEngine();
-    if (o->LastResult == ftpResultOk) {
-      o->HostFileNames.Delete(i);
-    } else if (o->LastResult == ftpResultFailed) {
-      ++i;
-    } else {
-      return;
-    }
-  }
+  });
 }
 
 void TFTPClientThread::ChmodOne(const QString& name) {

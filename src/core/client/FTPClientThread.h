@@ -6,6 +6,7 @@
 
 #include "core/client/EngineWorker.h"
 #include "core/client/FTPConsts.h"
+#include "core/client/FTPNameList.h"
 #include "core/ftp/FtpTypes.h"
 
 class TThreadedFTPClient;
@@ -67,6 +68,10 @@ class TFTPClientThread : public TEngineWorker {
   void DoDownloads();
   void DoUploads();
   void DoRenameEach(int request);  // Uppercase, Lowercase, Move
+  // Runs `step` on each entry of HostFileNames: a success drops the entry (and the one of
+  // `parallel`), a failure keeps it and goes on, an abort stops.
+  void AdvancingLoop(TFTPNameList* parallel, const std::function<void(int)>& step);
+  void TransferEach(bool upload);
   void DoChangePerms(bool recursive);
   void RemoveTree(const QString& folder);
   void DownloadTree(const QString& remote, const QString& local);
