@@ -81,8 +81,13 @@ class ScriptedServerCore : public QObject {
       socket->setParent(this);
       m_control = socket;
       m_buffer.clear();
+      // A new connection supersedes the old one: what was still to be said there (a delayed
+      // reply, say) must not reach the new connection in place of its greeting.
+      ++m_generation;
+      m_busy = false;
       {
         QMutexLocker lock(&m_mutex);
+        m_pending.clear();
         ++m_connections;
         for (const Step& step : m_greeting.Steps()) m_pending.push_back(step);
       }
@@ -288,7 +293,7 @@ class ScriptedServerCore : public QObject {
   QByteArray m_buffer;
   std::deque<Step> m_pending;
   bool m_busy = false;
-  int m_generation = 0;  // bumped when the control connection closes
+  int m_generation = 0;  // bumped when a control connection closes or a new one arrives
   QString m_activeHost;
   quint16 m_activePort = 0;
 };
