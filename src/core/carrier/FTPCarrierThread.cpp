@@ -290,6 +290,13 @@ void TFTPCarrierThread::Quit(EngineState& side) {
   WaitFor(side);
 }
 
+void TFTPCarrierThread::QuitAfterTransfer(EngineState& side) {
+  if (m_owner->LastResult != 0) return;
+  Quit(side);
+  // The file is complete; a QUIT the server fumbles does not undo that.
+  if (m_owner->LastResult == 1) m_owner->LastResult = 0;
+}
+
 void TFTPCarrierThread::CarryDownload() {
   TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(false); };
@@ -311,11 +318,7 @@ void TFTPCarrierThread::CarryDownload() {
     e.GetAsync();
   }
   WaitFor(m_src);
-  if (o->LastResult == 0) {
-    Quit(m_src);
-    // The file is complete; a QUIT the server fumbles does not undo that.
-    if (o->LastResult == 1) o->LastResult = 0;
-  }
+  QuitAfterTransfer(m_src);
   done();
 }
 
@@ -346,10 +349,7 @@ void TFTPCarrierThread::CarryUpload() {
   }
   WaitFor(m_dest);
   e.ResumeAt = 0;
-  if (o->LastResult == 0) {
-    Quit(m_dest);
-    if (o->LastResult == 1) o->LastResult = 0;
-  }
+  QuitAfterTransfer(m_dest);
   done();
 }
 

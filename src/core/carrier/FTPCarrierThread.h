@@ -47,6 +47,8 @@ class TFTPCarrierThread : public TEngineWorker {
   void RestProbe();
   void Quote(EngineState& side, const QString& line);
   void Quit(EngineState& side);
+  // QUIT after a successful transfer, keeping its success.
+  void QuitAfterTransfer(EngineState& side);
   void ListRemote(EngineState& side, const QString& folder, TFTPListItems& items);
 
   void CarryDownload();

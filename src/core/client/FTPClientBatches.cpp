@@ -41,8 +41,23 @@ constexpr int kMaxLinkDepth = 8;
 }  // namespace
 
 bool TFTPClientThread::BackToHostDir() {
+  // A walk that failed inside a subfolder leaves the server there; the failure stays the
+  // outcome, only an abort of the way back counts.
+  const QString error = m_owner->LastError;
   Cwd(m_owner->HostDirName);
-  return m_owner->LastResult != ftpResultAborted;
+  if (m_owner->LastResult == ftpResultAborted) return false;
+  m_owner->LastResult = ftpResultFailed;
+  m_owner->LastError = error;
+  return true;
+}
+
+std::unique_ptr<TFTPListItems> TFTPClientThread::ListInto(const QString& folder) {
+  auto listing = std::make_unique<TFTPListItems>();
+  TFTPListItems* outer = m_listing;
+  m_listing = listing.get();
+  ListFolder(folder);
+  m_listing = outer;
+  return listing;
 }
 
 void TFTPClientThread::AdvancingLoop(TFTPNameList* parallel, const std::function<void(int)>& step) {
@@ -72,13 +87,7 @@ void TFTPClientThread::DoRemove() {
     const QString name = o->HostFileNames.Names(i);
     if (o->HostFileNames.Kinds(i) == TFTPNameList::kFolder) {
       RemoveTree(name);
-      // A walk that stopped inside a subfolder leaves the server there.
-      if (o->LastResult == ftpResultFailed) {
-        const QString error = o->LastError;
-        if (!BackToHostDir()) return;
-        o->LastResult = ftpResultFailed;
-        o->LastError = error;
-      }
+      if (o->LastResult == ftpResultFailed && !BackToHostDir()) return;
     } else {
       m_engine->HostFileName = name;
       m_engine->DeleAsync();
@@ -89,11 +98,7 @@ void TFTPClientThread::DoRemove() {
 
 void TFTPClientThread::RemoveTree(const QString& folder) {
   TThreadedFTPClient* o = m_owner;
-  auto listing = std::make_unique<TFTPListItems>();
-  TFTPListItems* outer = m_listing;
-  m_listing = listing.get();
-  ListFolder(folder);
-  m_listing = outer;
+  std::unique_ptr<TFTPListItems> listing = ListInto(folder);
   if (o->LastResult != ftpResultOk) return;
   for (int i = 0; i < listing->Count(); ++i) {
     const TFTPListItem* entry = listing->Items(i);
@@ -153,11 +158,7 @@ void TFTPClientThread::DownloadTree(const QString& remote, const QString& local)
     Display(o->LastError);
     return;
   }
-  auto listing = std::make_unique<TFTPListItems>();
-  TFTPListItems* outer = m_listing;
-  m_listing = listing.get();
-  ListFolder(remote);
-  m_listing = outer;
+  std::unique_ptr<TFTPListItems> listing = ListInto(remote);
   if (o->LastResult != ftpResultOk) return;
   // A folder link may lead back into the tree: every folder is fetched once per request,
   // recognised by the path the server reports for it (resolved by some servers, as entered
@@ -285,12 +286,7 @@ void TFTPClientThread::DoChangePerms(bool recursive) {
     if (recursive && o->HostFileNames.Kinds(0) == TFTPNameList::kFolder) {
       ChmodTree(name);
       if (o->LastResult == ftpResultAborted) return;
-      if (o->LastResult == ftpResultFailed) {
-        const QString error = o->LastError;
-        if (!BackToHostDir()) return;
-        o->LastResult = ftpResultFailed;
-        o->LastError = error;
-      }
+      if (o->LastResult == ftpResultFailed && !BackToHostDir()) return;
     }
     o->HostFileNames.Delete(0);
   }
@@ -298,11 +294,7 @@ void TFTPClientThread::DoChangePerms(bool recursive) {
 
 void TFTPClientThread::ChmodTree(const QString& folder) {
   TThreadedFTPClient* o = m_owner;
-  auto listing = std::make_unique<TFTPListItems>();
-  TFTPListItems* outer = m_listing;
-  m_listing = listing.get();
-  ListFolder(folder);
-  m_listing = outer;
+  std::unique_ptr<TFTPListItems> listing = ListInto(folder);
   if (o->LastResult != ftpResultOk) return;
   for (int i = 0; i < listing->Count(); ++i) {
     ChmodOne(listing->Items(i)->Name);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <set>
 
 #include "core/client/EngineWorker.h"
@@ -78,7 +79,10 @@ class TFTPClientThread : public TEngineWorker {
   void UploadTree(const QString& remote, const QString& local);
   void ChmodTree(const QString& folder);
   void ChmodOne(const QString& name);
+  // Back into HostDirName after a walk failed below it; false when that was aborted.
   bool BackToHostDir();
+  // Lists `folder` into a collection of its own (the walks keep one per level).
+  std::unique_ptr<TFTPListItems> ListInto(const QString& folder);
 
   TThreadedFTPClient* m_owner;
   TFtpClientEx* m_engine = nullptr;
