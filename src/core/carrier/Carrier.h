@@ -19,10 +19,12 @@ enum class TCarryRequest {
 };
 TCarryRequest CarryRequestFor(const TFTPCarryItem& item);
 
-struct TCarrierProxy {
+// How carriers reach servers: the FTP proxy and the inactivity limit of the options.
+struct TCarrierConnection {
   bool Enabled = false;  // connect through the FTP proxy
   QString Server;
-  QString Port;  // decimal text
+  QString Port;      // decimal text
+  int Timeout = 30;  // seconds without a byte from a server; 0 waits without limit
 };
 
 // What the queue needs of a carrier: one worker that carries one item and reports back on the
@@ -33,7 +35,7 @@ class ICarrier {
 
   // Copies the item's logins, paths, types and flags; the item itself is not kept.
   virtual void Configure(const TFTPCarryItem& item, std::shared_ptr<AsciiExtensionList> asciiExts,
-                         const TCarrierProxy& proxy) = 0;
+                         const TCarrierConnection& proxy) = 0;
   virtual void Start(TCarryRequest request) = 0;
   virtual void AbortCarry() = 0;
   virtual void StopCarrier() = 0;

@@ -58,12 +58,13 @@ void TCarrierQueue::RunQueue() {
 void TCarrierQueue::StartCarrier(std::unique_ptr<TFTPCarryItem> item) {
   std::unique_ptr<ICarrier> carrier = m_factory();
   ICarrier* raw = carrier.get();
-  TCarrierProxy proxy;
+  TCarrierConnection proxy;
   if (m_options.FTPProxyType != 0) {
     proxy.Enabled = true;
     proxy.Server = m_options.FTPProxyServer;
     proxy.Port = QString::number(m_options.FTPProxyPort);
   }
+  proxy.Timeout = m_options.Timeout;
   raw->Configure(*item, m_options.ASCIIExts(), proxy);
   raw->OnDisplay = [this, raw](const QString& line) {
     if (RunningRow* row = RowOf(raw)) {

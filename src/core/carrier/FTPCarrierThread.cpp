@@ -58,6 +58,7 @@ void TFTPCarrierThread::SetUpEngine(EngineState& side, bool source) {
   e.ProxyServer = o.ProxyServer;
   if (!o.ProxyPort.isEmpty()) e.ProxyPort = o.ProxyPort;
   e.SetPassive(o.PassiveMode);
+  e.InactivityTimeout = o.Timeout;
   e.LsOption = source ? o.SrcLsOption : o.DestLsOption;
   e.HostName = source ? o.SrcHostName : o.DestHostName;
   e.Port = source ? o.SrcPort : o.DestPort;

@@ -29,7 +29,7 @@ TThreadedFTPCarrier::~TThreadedFTPCarrier() {
 
 void TThreadedFTPCarrier::Configure(const TFTPCarryItem& item,
                                     std::shared_ptr<AsciiExtensionList> asciiExts,
-                                    const TCarrierProxy& proxy) {
+                                    const TCarrierConnection& proxy) {
   FileName = item.FileName;
   SrcHostName = item.SrcHostName;
   SrcPort = item.SrcPort;
@@ -49,6 +49,7 @@ void TThreadedFTPCarrier::Configure(const TFTPCarryItem& item,
   DestTransferType = static_cast<TFTPTransferType>(item.DestTransferType);
   PassiveMode = item.PassiveMode;
   ASCIIExts = std::move(asciiExts);
+  Timeout = proxy.Timeout;
   if (proxy.Enabled) {
     ProxyType = ftpProxy;
     ProxyServer = proxy.Server;

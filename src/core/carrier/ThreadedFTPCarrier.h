@@ -44,6 +44,7 @@ class TThreadedFTPCarrier : public QObject, public ICarrier {
   TFtpConnectionType ProxyType = ftpDirect;
   QString ProxyServer;
   QString ProxyPort;
+  int Timeout = 30;  // seconds without a byte from a server; 0 waits without limit
   std::function<void()> OnEndThread;
 
   // ---- Results
@@ -62,7 +63,7 @@ class TThreadedFTPCarrier : public QObject, public ICarrier {
 
   // ---- ICarrier
   void Configure(const TFTPCarryItem& item, std::shared_ptr<AsciiExtensionList> asciiExts,
-                 const TCarrierProxy& proxy) override;
+                 const TCarrierConnection& proxy) override;
   void Start(TCarryRequest request) override;
   void AbortCarry() override;
   void StopCarrier() override;

@@ -118,6 +118,7 @@ QString StatusLine(int request) {
 
 void TFTPClientThread::RunRequest(int request) {
   m_currentRequest = request;
+  m_engine->InactivityTimeout = m_owner->Timeout;
   Display(StatusLine(request));
   switch (request) {
     case rqConnect:

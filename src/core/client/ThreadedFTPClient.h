@@ -40,6 +40,7 @@ class TThreadedFTPClient : public QObject {
   QString InitialFolder;
   bool PassiveMode = true;
   QString LsOption;
+  int Timeout = 30;  // seconds without a byte from the server; 0 waits without limit
 
   // ---- State and results
   std::atomic<bool> Busy{false};

@@ -42,6 +42,9 @@ class TCustomFtpClientEx {
   TFtpOptions Options = ftpAcceptLF;
   QString ProxyServer;
   QString LsOption = QStringLiteral("-a");
+  // Seconds without a byte from the server while a reply, a data connection or data is
+  // awaited before the request fails and the connection is closed; 0 waits without limit.
+  int InactivityTimeout = 0;
 
   QString LocalFileName() const { return m_localFileName; }
   void SetLocalFileName(const QString& name);

@@ -29,6 +29,8 @@ class TGlobalOptions {
   qint32 FTPProxyType = 0;  // 0 none, 1 "User with no login"
   QString FTPProxyServer;
   qint32 FTPProxyPort = 21;
+  // Seconds without a byte from a server before a request gives up; 0 waits without limit.
+  qint32 Timeout = 30;
 
   // Workers read the list while the options dialog may replace it; they share this holder,
   // not a copy, so a change takes effect on the next transfer.

@@ -19,7 +19,7 @@ class FakeCarrier : public ICarrier {
     int running = 0;
     int maxRunning = 0;
     std::vector<FakeCarrier*> live;
-    TCarrierProxy lastProxy;
+    TCarrierConnection lastProxy;
     std::shared_ptr<AsciiExtensionList> lastExts;
   };
 
@@ -27,7 +27,7 @@ class FakeCarrier : public ICarrier {
   ~FakeCarrier() override { std::erase(m_log.live, this); }
 
   void Configure(const TFTPCarryItem& item, std::shared_ptr<AsciiExtensionList> exts,
-                 const TCarrierProxy& proxy) override {
+                 const TCarrierConnection& proxy) override {
     m_name = item.FileName;
     m_size = item.FileSize;
     m_log.lastProxy = proxy;
