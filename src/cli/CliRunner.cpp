@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/common/SafeLocalName.h"
 #include "core/ftp/FTPListItems.h"
 #include "core/ftp/FtpClientEx.h"
 #include "core/settings/GlobalOptions.h"
@@ -205,8 +206,17 @@ int TCliRunner::Get() {
     return 1;
   }
   std::vector<std::unique_ptr<TFTPCarryItem>> items;
+  bool unsafe = false;
   for (const QString& name : remotes) {
     const QString path = Remote(name);
+    // "..", "/" and the like name no file to write into the folder.
+    const QString local = SafeLocalPath(localDir, RemoteBaseName(path));
+    if (local.isEmpty()) {
+      m_out.Error(QStringLiteral("download failed: %1 (%2)")
+                      .arg(name, UnsafeNameText(RemoteBaseName(path))));
+      unsafe = true;
+      continue;
+    }
     const bool folder = IsRemoteFolder(path);
     if (c.LastResult == ftpResultAborted) return 2;
     if (m_args.Parallel > 0) {
@@ -217,10 +227,12 @@ int TCliRunner::Get() {
       continue;
     }
     c.HostFileNames.Add(path, folder ? TFTPNameList::kFolder : TFTPNameList::kFile);
-    c.LocalFileNames.Add(QDir(localDir).filePath(RemoteBaseName(path)));
+    c.LocalFileNames.Add(local);
   }
-  if (m_args.Parallel > 0) return RunQueue(std::move(items));
-  return RunBatch(&TThreadedFTPClient::Downloads, QStringLiteral("download"));
+  const int status = m_args.Parallel > 0
+                         ? RunQueue(std::move(items))
+                         : RunBatch(&TThreadedFTPClient::Downloads, QStringLiteral("download"));
+  return status == 0 && unsafe ? 1 : status;
 }
 
 int TCliRunner::Put() {

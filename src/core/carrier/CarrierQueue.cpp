@@ -108,7 +108,13 @@ void TCarrierQueue::CarrierFinished(ICarrier* carrier, bool explored) {
   } else {
     if (explored) {
       for (auto& found : carrier->TakeExploredItems()) {
-        if (found) m_queue.push_back(std::move(found));
+        if (!found) continue;
+        if (found->Refusal.isEmpty()) {
+          m_queue.push_back(std::move(found));
+        } else {
+          QString why = found->Refusal;
+          m_fail.push_back(FailRow{std::move(found), why});
+        }
       }
     }
     const TFTPCarryItem& done = *row.Item;

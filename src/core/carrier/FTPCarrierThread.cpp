@@ -1,14 +1,14 @@
 #include "core/carrier/FTPCarrierThread.h"
 
-#include <QBuffer>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "core/carrier/ThreadedFTPCarrier.h"
-#include "core/common/LogLineKind.h"
+#include "core/common/SafeLocalName.h"
 #include "core/common/ShellIcons.h"
 #include "core/common/TransferTypeRule.h"
-#include "core/ftp/DecodeFTPListFile.h"
 #include "core/ftp/FTPListItems.h"
 #include "core/ftp/FtpClientEx.h"
 
@@ -40,69 +40,54 @@ TFTPCarrierThread::TFTPCarrierThread(TThreadedFTPCarrier* owner)
 TFTPCarrierThread::~TFTPCarrierThread() = default;
 
 void TFTPCarrierThread::run() {
-  SetUpEngine(m_src, true);
-  SetUpEngine(m_dest, false);
-  Ready = true;
+  // The carrier wrote its properties before it started this thread.
+  const TThreadedFTPCarrier& o = *m_owner;
+  m_in.FileName = o.FileName;
+  m_in.SrcHostName = o.SrcHostName;
+  m_in.SrcPort = o.SrcPort;
+  m_in.SrcUserName = o.SrcUserName;
+  m_in.SrcPassword = o.SrcPassword;
+  m_in.SrcPath = o.SrcPath;
+  m_in.SrcLsOption = o.SrcLsOption;
+  m_in.DestHostName = o.DestHostName;
+  m_in.DestPort = o.DestPort;
+  m_in.DestUserName = o.DestUserName;
+  m_in.DestPassword = o.DestPassword;
+  m_in.DestPath = o.DestPath;
+  m_in.DestLsOption = o.DestLsOption;
+  m_in.ConnectRetry = o.ConnectRetry;
+  m_in.ResumeTransfer = o.ResumeTransfer;
+  m_in.SrcTransferType = o.SrcTransferType;
+  m_in.DestTransferType = o.DestTransferType;
+  m_in.ASCIIExts = o.ASCIIExts;
+  m_in.PassiveMode = o.PassiveMode;
+  m_in.ProxyType = o.ProxyType;
+  m_in.ProxyServer = o.ProxyServer;
+  m_in.ProxyPort = o.ProxyPort;
+  m_in.Timeout = o.Timeout;
+  m_src = MakeSession(true);
+  m_dest = MakeSession(false);
+  SignalReady();
   RunLoop();
-  m_src.engine.reset();
-  m_dest.engine.reset();
-  Ready = false;
+  m_src.reset();
+  m_dest.reset();
 }
 
-void TFTPCarrierThread::SetUpEngine(EngineState& side, bool source) {
-  const TThreadedFTPCarrier& o = *m_owner;
-  side.engine = std::make_unique<TFtpClientEx>();
-  TFtpClientEx& e = *side.engine;
-  e.MultiThreaded = true;
-  e.SetConnectionType(o.ProxyType);
-  e.ProxyServer = o.ProxyServer;
-  if (!o.ProxyPort.isEmpty()) e.ProxyPort = o.ProxyPort;
-  e.SetPassive(o.PassiveMode);
-  e.InactivityTimeout = o.Timeout;
-  e.LsOption = source ? o.SrcLsOption : o.DestLsOption;
-  e.HostName = source ? o.SrcHostName : o.DestHostName;
-  e.Port = source ? o.SrcPort : o.DestPort;
-  e.UserName = source ? o.SrcUserName : o.DestUserName;
-  e.PassWord = source ? o.SrcPassword : o.DestPassword;
-  e.OnConnectState = [this](TCustomFtpClientEx* engine, TFTPConnectState state) {
-    const QString host = engine->HostName;
-    switch (state) {
-      case ftpConStateDNSLookup:
-        Display(QStringLiteral("~ [%1]: Looking up host [%1]...").arg(host));
-        break;
-      case ftpConStateDNSLookupDone:
-        Display(QStringLiteral("~ [%1]: Host [%1] found. IP address is [%2].")
-                    .arg(host, engine->ResolvedAddr));
-        break;
-      case ftpConStateContact:
-        Display(QStringLiteral("~ [%1]: Contacting host [%1]...").arg(host));
-        break;
-      case ftpConStateContacted:
-        Display(QStringLiteral("~ [%1]: Host [%1] contacted. Waiting for reply...").arg(host));
-        break;
-      case ftpConStateConnected:
-        Display(
-            QStringLiteral("~ [%1]: Host [%1] connected. Sending Login information...").arg(host));
-        break;
-      case ftpConStateClosed:
-        Display(QStringLiteral("~ [%1]: Connection closed from host [%1]").arg(host));
-        break;
-    }
-  };
-  e.OnCommand = [this](TCustomFtpClientEx* engine, QString& command) {
-    if (m_probeMuted) return;
-    const QString tag = QStringLiteral("> [%1]: ").arg(engine->HostName);
-    Display(command.contains(QLatin1String("PASS"))
-                ? tag + QStringLiteral("PASS [Objq dlk kto vzpvjet nz?]")
-                : tag + command);
-  };
-  e.OnResponse = [this](TCustomFtpClientEx* engine) {
-    EngineState& s = SideOf(engine);
-    ++s.replies;
-    s.lastReply = engine->LastResponse;
-    if (!m_probeMuted)
-      Display(QStringLiteral("< [%1]: ").arg(engine->HostName) + engine->LastResponse);
-  };
+std::unique_ptr<TFtpSession> TFTPCarrierThread::MakeSession(bool source) {
+  auto session = std::make_unique<TFtpSession>(
+      *this, TFtpSession::TLogStyle::Carrier, [this](const QString& line) { Display(line); },
+      m_outcome);
+  TFtpClientEx& e = session->Engine();
+  e.SetConnectionType(m_in.ProxyType);
+  e.ProxyServer = m_in.ProxyServer;
+  if (!m_in.ProxyPort.isEmpty()) e.ProxyPort = m_in.ProxyPort;
+  e.SetPassive(m_in.PassiveMode);
+  e.InactivityTimeout = m_in.Timeout;
+  e.LsOption = source ? m_in.SrcLsOption : m_in.DestLsOption;
+  e.HostName = source ? m_in.SrcHostName : m_in.DestHostName;
+  e.Port = source ? m_in.SrcPort : m_in.DestPort;
+  e.UserName = source ? m_in.SrcUserName : m_in.DestUserName;
+  e.PassWord = source ? m_in.SrcPassword : m_in.DestPassword;
   e.OnTransferState = [this](TCustomFtpClientEx*, qint64 position, qint64 transfered,
                              double elapsed) {
     TThreadedFTPCarrier* o = m_owner;
@@ -110,26 +95,18 @@ void TFTPCarrierThread::SetUpEngine(EngineState& side, bool source) {
       if (o->OnTransferStatus) o->OnTransferStatus(position, transfered, elapsed);
     });
   };
-  e.OnRequestDone = [this](TCustomFtpClientEx* engine, TFtpRequest, quint16 error) {
-    EngineState& s = SideOf(engine);
-    s.done = true;
-    s.error = error;
-  };
-}
-
-TFTPCarrierThread::EngineState& TFTPCarrierThread::SideOf(TCustomFtpClientEx* engine) {
-  return engine == m_src.engine.get() ? m_src : m_dest;
+  return session;
 }
 
 void TFTPCarrierThread::Display(const QString& line) {
-  if (m_logMuted) return;
   TThreadedFTPCarrier* o = m_owner;
-  Sync(o, [o, line] {
+  Sync(o, [o, &line] {
     if (o->OnDisplay) o->OnDisplay(line);
   });
 }
 
 void TFTPCarrierThread::Dispatch(int request) {
+  m_doneFired = false;
   switch (request) {
     case TThreadedFTPCarrier::rqCarryDownload:
       CarryDownload();
@@ -154,412 +131,280 @@ void TFTPCarrierThread::Dispatch(int request) {
   }
 }
 
+void TFTPCarrierThread::RequestEscaped(int request, const QString& what) {
+  if (m_doneFired) return;
+  Fail(what);
+  Display(QStringLiteral("! ") + what);
+  m_explored.clear();
+  FireDone(request >= TThreadedFTPCarrier::rqExploreDownload);
+}
+
 void TFTPCarrierThread::FireDone(bool explore) {
+  m_doneFired = true;
   TThreadedFTPCarrier* o = m_owner;
-  // One hand-over: after it the worker touches the carrier no more until it is told to quit.
-  Sync(o, [o, explore] {
+  const quint8 result = m_outcome.Result;
+  const QString error = m_outcome.Error;
+  // One hand-over publishes the outcome and the items and runs the handler; after it the
+  // worker touches the carrier no more until it is told to quit.
+  Sync(o, [&] {
+    o->LastResult = result;
+    o->LastError = error;
+    o->ExploredItems = std::move(m_explored);
     const std::function<void()> handler = explore ? o->OnExploreDone : o->OnCarryDone;
     if (handler) handler();
     o->ExploredItems.clear();  // the window has taken what it wanted
   });
+  m_explored.clear();
 }
 
-void TFTPCarrierThread::WaitFor(EngineState& side) {
-  side.done = false;
-  TFtpClientEx* engine = side.engine.get();
-  const TWaitOutcome outcome = PumpUntil([engine, &side] {
-    const TFtpEngineState state = engine->State();
-    return (state == ftpStateReady || state == ftpStateStepReady) && side.done;
-  });
-  if (outcome != TWaitOutcome::Done) {
-    AbortStep(side);
-    return;
-  }
-  if (side.error == 0) {
-    m_owner->LastResult = 0;
-  } else {
-    m_owner->LastResult = 1;
-    m_owner->LastError = engine->ErrorMessage();
-  }
-  AbortRequested = false;
+void TFTPCarrierThread::CarrierLogin(TFtpSession& side) {
+  TFtpSession::TLoginPolicy policy;
+  policy.Attempts = m_in.ConnectRetry;
+  policy.ReportRetries = true;
+  side.Login(policy);
 }
 
-void TFTPCarrierThread::AbortStep(EngineState& side) {
-  AbortRequested = false;
-  side.engine->Abort();
-  m_owner->LastResult = 2;
-  m_owner->LastError = QStringLiteral("! [%1]: Operation aborted.").arg(side.engine->HostName);
-  Display(m_owner->LastError);
-}
-
-void TFTPCarrierThread::CarrierLogin(EngineState& side) {
-  TThreadedFTPCarrier* o = m_owner;
-  TFtpClientEx& e = *side.engine;
-  int attempts = o->ConnectRetry;
-  bool loggedIn = false;
-  bool aborted = false;
-  while (attempts > 0) {
-    e.OpenAsync();
-    WaitFor(side);
-    if (o->LastResult == 2) {
-      aborted = true;
-      break;
-    }
-    if (o->LastResult != 0) {
-      e.Abort();
-      --attempts;
-      continue;
-    }
-    e.UserAsync();
-    WaitFor(side);
-    if (o->LastResult == 2) {
-      aborted = true;
-      break;
-    }
-    if (o->LastResult != 0) {
-      e.Abort();
-      --attempts;
-      continue;
-    }
-    if (e.StatusCode != 331) {
-      loggedIn = true;
-      break;
-    }
-    e.PassAsync();
-    WaitFor(side);
-    if (o->LastResult == 0) {
-      loggedIn = true;
-      break;
-    }
-    if (o->LastResult == 2) {
-      aborted = true;
-      break;
-    }
-    m_logMuted = false;
-    Display(QStringLiteral("! [%1]: User [%2] failed to log in onto host [%1] on port [%3]")
-                .arg(e.HostName, e.UserName, e.Port));
-    e.Abort();
-    --attempts;
-    if (attempts > 0) {
-      Display(
-          QStringLiteral("~ [%1]: Retrying to connect host [%1] on port [%2]. %3 connection retry "
-                         "remained")
-              .arg(e.HostName, e.Port)
-              .arg(attempts));
-      m_logMuted = true;  // quiet retries until the next password failure
-    }
-  }
-  m_logMuted = false;
-  if (aborted) return;
-  if (!loggedIn) {
-    o->LastResult = 1;
-    return;
-  }
-  o->LastResult = 0;
-  Display(QStringLiteral("~ [%1]: User [%2] logged in successfully onto host [%1] on port [%3]")
-              .arg(e.HostName, e.UserName, e.Port));
-}
-
-void TFTPCarrierThread::SetType(EngineState& side, TFTPTransferType type) {
+void TFTPCarrierThread::SetType(TFtpSession& side, TFTPTransferType type) {
   bool binary = type != ftpTypeASCII;
-  if (type == ftpTypeAuto && m_owner->ASCIIExts) {
+  if (type == ftpTypeAuto && m_in.ASCIIExts) {
     // The carrier matches the extension as written, without lower-casing it.
-    const QString ext = FileExtension(m_owner->FileName);
-    if (m_owner->ASCIIExts->Get()->contains(ext, Qt::CaseSensitive)) binary = false;
+    const QString ext = FileExtension(m_in.FileName);
+    if (m_in.ASCIIExts->Get()->contains(ext, Qt::CaseSensitive)) binary = false;
   }
-  side.engine->SetBinary(binary);
-  side.engine->TypeSetAsync();
-  WaitFor(side);
-}
-
-void TFTPCarrierThread::Quote(EngineState& side, const QString& line) {
-  side.engine->SetLocalFileName(line);
-  side.engine->QuoteAsync();
-  WaitFor(side);
+  side.SetType(binary, true);
 }
 
 void TFTPCarrierThread::RestProbe() {
   m_sourceResumes = false;
-  Quote(m_src, QStringLiteral("REST 1"));
-  if (m_owner->LastResult == 2) return;
-  m_sourceResumes = m_owner->LastResult == 0;
-  Quote(m_src, QStringLiteral("REST 0"));
+  if (m_src->Quote(QStringLiteral("REST 1")) == ftpResultAborted) return;
+  m_sourceResumes = Result() == ftpResultOk;
+  m_src->Quote(QStringLiteral("REST 0"));
 }
 
-void TFTPCarrierThread::Quit(EngineState& side) {
-  side.engine->QuitAsync();
-  WaitFor(side);
-}
-
-void TFTPCarrierThread::QuitAfterTransfer(EngineState& side) {
-  if (m_owner->LastResult != 0) return;
-  Quit(side);
+void TFTPCarrierThread::QuitAfterTransfer(TFtpSession& side) {
+  if (Result() != ftpResultOk) return;
+  side.Run(&TFtpClientEx::QuitAsync);
   // The file is complete; a QUIT the server fumbles does not undo that.
-  if (m_owner->LastResult == 1) m_owner->LastResult = 0;
+  if (Result() == ftpResultFailed) m_outcome.Result = ftpResultOk;
+}
+
+QString TFTPCarrierThread::LocalTarget() {
+  const QString local = SafeLocalPath(m_in.DestPath, m_in.FileName);
+  if (local.isEmpty()) {
+    Fail(UnsafeNameText(m_in.FileName));
+    Display(QStringLiteral("! ") + m_outcome.Error);
+  }
+  return local;
 }
 
 void TFTPCarrierThread::CarryDownload() {
-  TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(false); };
-  CarrierLogin(m_src);
-  if (o->LastResult != 0) return done();
-  TFtpClientEx& e = *m_src.engine;
+  const QString local = LocalTarget();
+  if (local.isEmpty()) return done();
+  CarrierLogin(*m_src);
+  if (Result() != ftpResultOk) return done();
+  TFtpClientEx& e = m_src->Engine();
   // The type goes first: servers that start in ASCII (pyftpdlib) refuse REST there, and the
   // probe would then rule out every resume.
-  SetType(m_src, o->SrcTransferType);
-  if (o->LastResult != 0) return done();
+  SetType(*m_src, m_in.SrcTransferType);
+  if (Result() != ftpResultOk) return done();
   RestProbe();
-  if (o->LastResult == 2) return done();
+  if (Result() == ftpResultAborted) return done();
   // Raw commands travel in the local file name: set the names after the probe.
-  e.HostFileName = o->SrcPath + o->FileName;
-  e.SetLocalFileName(o->DestPath + o->FileName);
-  if (o->ResumeTransfer && m_sourceResumes) {
-    e.RestGetAsync();
-  } else {
-    e.GetAsync();
-  }
-  WaitFor(m_src);
-  QuitAfterTransfer(m_src);
+  e.HostFileName = m_in.SrcPath + m_in.FileName;
+  e.SetLocalFileName(local);
+  m_src->Run(m_in.ResumeTransfer && m_sourceResumes ? &TFtpClientEx::RestGetAsync
+                                                    : &TFtpClientEx::GetAsync);
+  QuitAfterTransfer(*m_src);
   done();
 }
 
 void TFTPCarrierThread::CarryUpload() {
-  TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(false); };
-  CarrierLogin(m_dest);
-  if (o->LastResult != 0) return done();
-  TFtpClientEx& e = *m_dest.engine;
-  e.HostFileName = o->DestPath + o->FileName;
-  e.SetLocalFileName(o->SrcPath + o->FileName);
-  SetType(m_dest, o->DestTransferType);
-  if (o->LastResult != 0) return done();
-  bool append = false;
-  if (o->ResumeTransfer) {
-    e.SizeAsync();
-    WaitFor(m_dest);
-    if (o->LastResult == 2) return done();
-    if (o->LastResult == 0) {
-      e.ResumeAt = e.SizeResult;
-      append = true;
-    }
-  }
-  if (append) {
-    e.AppendAsync();
-  } else {
-    e.PutAsync();
-  }
-  WaitFor(m_dest);
-  e.ResumeAt = 0;
-  QuitAfterTransfer(m_dest);
+  CarrierLogin(*m_dest);
+  if (Result() != ftpResultOk) return done();
+  TFtpClientEx& e = m_dest->Engine();
+  e.HostFileName = m_in.DestPath + m_in.FileName;
+  e.SetLocalFileName(m_in.SrcPath + m_in.FileName);
+  SetType(*m_dest, m_in.DestTransferType);
+  if (Result() != ftpResultOk) return done();
+  m_dest->Store(m_in.ResumeTransfer);
+  QuitAfterTransfer(*m_dest);
   done();
 }
 
 void TFTPCarrierThread::CarryServerToServer() {
-  TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(false); };
-  CarrierLogin(m_src);
-  if (o->LastResult != 0) return done();
+  if (!IsSafeLocalName(m_in.FileName)) {
+    Fail(UnsafeNameText(m_in.FileName));
+    Display(QStringLiteral("! ") + m_outcome.Error);
+    return done();
+  }
+  CarrierLogin(*m_src);
+  if (Result() != ftpResultOk) return done();
   RestProbe();
-  if (o->LastResult == 2) return done();
-  CarrierLogin(m_dest);
-  if (o->LastResult != 0) return done();
-  SetType(m_src, o->SrcTransferType);
-  if (o->LastResult != 0) return done();
-  if (o->ResumeTransfer && !m_sourceResumes) {
+  if (Result() == ftpResultAborted) return done();
+  CarrierLogin(*m_dest);
+  if (Result() != ftpResultOk) return done();
+  SetType(*m_src, m_in.SrcTransferType);
+  if (Result() != ftpResultOk) return done();
+  if (m_in.ResumeTransfer && !m_sourceResumes) {
     // A source that starts in ASCII (pyftpdlib) refuses REST until it has its type.
     RestProbe();
-    if (o->LastResult == 2) return done();
+    if (Result() == ftpResultAborted) return done();
   }
-  SetType(m_dest, o->DestTransferType);
-  if (o->LastResult != 0) return done();
+  SetType(*m_dest, m_in.DestTransferType);
+  if (Result() != ftpResultOk) return done();
 
   // PASV on one side, PORT on the other; the roles turn when the destination refuses PORT.
-  Quote(m_src, QStringLiteral("PASV"));
-  if (o->LastResult != 0) return done();
-  Quote(m_dest, QStringLiteral("PORT ") + PassiveAddress(m_src.engine->LastResponse));
-  if (o->LastResult == 2) return done();
-  EngineState* portSide = &m_dest;
-  if (o->LastResult != 0) {
-    Quote(m_dest, QStringLiteral("PASV"));
-    if (o->LastResult != 0) return done();
-    Quote(m_src, QStringLiteral("PORT ") + PassiveAddress(m_dest.engine->LastResponse));
-    if (o->LastResult != 0) return done();
-    portSide = &m_src;
+  if (m_src->Quote(QStringLiteral("PASV")) != ftpResultOk) return done();
+  m_dest->Quote(QStringLiteral("PORT ") + PassiveAddress(m_src->Engine().LastResponse));
+  if (Result() == ftpResultAborted) return done();
+  TFtpSession* portSide = m_dest.get();
+  if (Result() != ftpResultOk) {
+    if (m_dest->Quote(QStringLiteral("PASV")) != ftpResultOk) return done();
+    if (m_src->Quote(QStringLiteral("PORT ") + PassiveAddress(m_dest->Engine().LastResponse)) !=
+        ftpResultOk)
+      return done();
+    portSide = m_src.get();
   }
 
   QString command = QStringLiteral("STOR ");
-  if (o->ResumeTransfer && m_sourceResumes) {
-    m_dest.engine->HostFileName = o->DestPath + o->FileName;
-    m_dest.engine->SizeAsync();
-    WaitFor(m_dest);
-    if (o->LastResult == 2) return done();
-    if (o->LastResult == 0) {
-      Quote(m_src, QStringLiteral("REST ") + QString::number(m_dest.engine->SizeResult));
-      if (o->LastResult == 2) return done();
-      if (o->LastResult == 0) command = QStringLiteral("APPE ");
+  if (m_in.ResumeTransfer && m_sourceResumes) {
+    m_dest->Engine().HostFileName = m_in.DestPath + m_in.FileName;
+    if (m_dest->Run(&TFtpClientEx::SizeAsync) == ftpResultAborted) return done();
+    if (Result() == ftpResultOk) {
+      m_src->Quote(QStringLiteral("REST ") + QString::number(m_dest->Engine().SizeResult));
+      if (Result() == ftpResultAborted) return done();
+      if (Result() == ftpResultOk) command = QStringLiteral("APPE ");
     }
   }
 
-  const QString retr = QStringLiteral("RETR ") + o->SrcPath + o->FileName;
-  const QString stor = command + o->DestPath + o->FileName;
-  EngineState& first = *portSide;
-  EngineState& second = portSide == &m_dest ? m_src : m_dest;
-  for (EngineState* side : {&first, &second}) {
-    side->replies = 0;
-    Quote(*side, side == &m_src ? retr : stor);
+  const QString retr = QStringLiteral("RETR ") + m_in.SrcPath + m_in.FileName;
+  const QString stor = command + m_in.DestPath + m_in.FileName;
+  TFtpSession& first = *portSide;
+  TFtpSession& second = portSide == m_dest.get() ? *m_src : *m_dest;
+  for (TFtpSession* side : {&first, &second}) {
+    side->Replies = 0;
+    side->Quote(side == m_src.get() ? retr : stor);
     // A raw command only fails from 500 on; a transfer refused with 4xx is a failure too,
     // and waiting for its second reply would wait forever.
-    if (o->LastResult == 0 && ReplyCode(side->engine->LastResponse) >= 400) {
-      o->LastResult = 1;
-      o->LastError = side->engine->LastResponse;
-    }
-    if (o->LastResult != 0) {
-      if (o->LastResult == 1) {
-        m_src.engine->Abort();  // leave no transfer waiting on either server
-        m_dest.engine->Abort();
+    if (Result() == ftpResultOk && ReplyCode(side->Engine().LastResponse) >= 400)
+      Fail(side->Engine().LastResponse);
+    if (Result() != ftpResultOk) {
+      if (Result() == ftpResultFailed) {
+        m_src->Engine().Abort();  // leave no transfer waiting on either server
+        m_dest->Engine().Abort();
       }
       return done();
     }
   }
   WaitForBoth();
-  if (o->LastResult == 0) {
-    Quit(m_src);
-    Quit(m_dest);
-    if (o->LastResult == 1) o->LastResult = 0;
+  if (Result() == ftpResultOk) {
+    m_src->Run(&TFtpClientEx::QuitAsync);
+    m_dest->Run(&TFtpClientEx::QuitAsync);
+    if (Result() == ftpResultFailed) m_outcome.Result = ftpResultOk;
   }
   done();
 }
 
 void TFTPCarrierThread::WaitForBoth() {
-  TThreadedFTPCarrier* o = m_owner;
   // Each side has had its first transfer reply; the transfer ends with one more reply from
   // each, or as soon as either side answers with an error or drops its connection.
-  const auto failedSide = [](const EngineState& s) {
-    return !s.engine->Connected || (s.replies >= 2 && ReplyCode(s.lastReply) >= 400);
+  const auto finished = [](const TFtpSession& s) { return s.Replies >= 2; };
+  const auto failedSide = [&](const TFtpSession& s) {
+    return !s.Engine().Connected || (finished(s) && ReplyCode(s.LastReply) >= 400);
   };
+  // The data goes between the two servers where nothing of it can be seen, so a long copy
+  // is silent on both control connections. Once one side has finished, though, the other
+  // must answer within the inactivity limit: a peer that stalls there is given up.
+  const int limit = m_in.Timeout;
+  QDeadlineTimer silence = QDeadlineTimer::Forever;
+  int repliesSeen = 0;
+  QTimer tick;  // wakes the wait so the limit is looked at without any socket event
+  if (limit > 0) tick.start(200);
+  bool timedOut = false;
   const TWaitOutcome outcome = PumpUntil([&] {
-    return failedSide(m_src) || failedSide(m_dest) || (m_src.replies >= 2 && m_dest.replies >= 2);
+    if (failedSide(*m_src) || failedSide(*m_dest) || (finished(*m_src) && finished(*m_dest)))
+      return true;
+    if (limit <= 0) return false;
+    const int replies = m_src->Replies + m_dest->Replies;
+    if (replies != repliesSeen) {
+      repliesSeen = replies;
+      if (finished(*m_src) || finished(*m_dest)) silence.setRemainingTime(qint64(limit) * 1000);
+    }
+    timedOut = silence.hasExpired();
+    return timedOut;
   });
+  tick.stop();
   if (outcome != TWaitOutcome::Done) {
     AbortRequested = false;
-    m_src.engine->Abort();
-    m_dest.engine->Abort();
-    o->LastResult = 2;
-    o->LastError = QStringLiteral("! [%1, %2]: Operation aborted.")
-                       .arg(m_src.engine->HostName, m_dest.engine->HostName);
-    Display(o->LastError);
+    m_src->Engine().Abort();
+    m_dest->Engine().Abort();
+    m_outcome.Result = ftpResultAborted;
+    m_outcome.Error = QStringLiteral("! [%1, %2]: Operation aborted.")
+                          .arg(m_src->Engine().HostName, m_dest->Engine().HostName);
+    Display(m_outcome.Error);
     return;
   }
-  for (const EngineState* side : {&m_src, &m_dest}) {
-    if (failedSide(*side) || ReplyCode(side->lastReply) >= 400) {
-      o->LastResult = 1;
-      o->LastError = side->engine->Connected
-                         ? side->lastReply
-                         : QStringLiteral("[%1]: the connection closed during the transfer.")
-                               .arg(side->engine->HostName);
-      m_src.engine->Abort();
-      m_dest.engine->Abort();
+  if (timedOut) {
+    const TFtpSession& silent = finished(*m_src) ? *m_dest : *m_src;
+    silent.Display(silent.Line(
+        "!",
+        QStringLiteral("No data from the server for %1 seconds: connection closed").arg(limit)));
+    Fail(QStringLiteral("421 Timeout: no data from the server for %1 seconds.").arg(limit));
+    m_src->Engine().Abort();
+    m_dest->Engine().Abort();
+    return;
+  }
+  for (const TFtpSession* side : {m_src.get(), m_dest.get()}) {
+    if (failedSide(*side) || ReplyCode(side->LastReply) >= 400) {
+      Fail(side->Engine().Connected
+               ? side->LastReply
+               : QStringLiteral("[%1]: the connection closed during the transfer.")
+                     .arg(side->Engine().HostName));
+      m_src->Engine().Abort();
+      m_dest->Engine().Abort();
       return;
     }
   }
-  o->LastResult = 0;
+  m_outcome.Result = ftpResultOk;
 }
 
-void TFTPCarrierThread::ListRemote(EngineState& side, const QString& folder, TFTPListItems& items) {
-  TThreadedFTPCarrier* o = m_owner;
-  TFtpClientEx& e = *side.engine;
-  e.HostDirName = folder;
-  e.CwdAsync();
-  WaitFor(side);
-  if (o->LastResult != 0) return;
-  e.HostFileName.clear();
-  QBuffer buffer;
-  buffer.open(QIODevice::ReadWrite);
-  e.SetLocalStream(&buffer);
-  e.DirAsync();
-  WaitFor(side);
-  e.SetLocalStream(nullptr);
-  if (o->LastResult != 0) return;
-  LoadListing(buffer.data(), items);
-  if (!items.HasLinks) return;
-
-  Display(QStringLiteral("~ [%1]: Auto-detecting link property...").arg(e.HostName));
-  m_probeMuted = true;
-  int folders = 0;
-  int files = 0;
-  for (int i = 0; i < items.Count(); ++i) {
-    TFTPListItem* entry = items.Items(i);
-    if (!entry->IsLink) continue;
-    e.HostDirName = folder + QLatin1Char('/') + entry->Name;
-    e.CwdAsync();
-    WaitFor(side);
-    if (o->LastResult == 2) {
-      m_probeMuted = false;
-      return;
-    }
-    if (o->LastResult == 0) {
-      entry->IsFile = false;
-      entry->Size = 0;
-      entry->IconIndex = ShellIcons().FolderIcon();
-      entry->TypeName = ShellIcons().FolderTypeName();
-      ++folders;
-    } else {
-      entry->IsFile = true;
-      entry->IconIndex = ShellIcons().IconOf(entry->Name);
-      entry->TypeName = ShellIcons().TypeNameOf(entry->Name);
-      ++files;
-    }
-  }
-  m_probeMuted = false;
-  Display(QStringLiteral("~ [%1]: %2 folder and %3 file links detected.")
-              .arg(e.HostName)
-              .arg(folders)
-              .arg(files));
-  o->LastResult = 0;
-}
-
-bool TFTPCarrierThread::EnterOrMake(EngineState& side, const QString& folder) {
-  TThreadedFTPCarrier* o = m_owner;
-  side.engine->HostDirName = folder;
-  side.engine->CwdAsync();
-  WaitFor(side);
-  if (o->LastResult == 2) return false;
-  if (o->LastResult == 0) return true;
-  side.engine->HostFileName = folder;
-  side.engine->MkdAsync();
-  WaitFor(side);
-  return o->LastResult == 0;
+bool TFTPCarrierThread::EnterOrMake(TFtpSession& side, const QString& folder) {
+  if (side.Cwd(folder) == ftpResultAborted) return false;
+  if (Result() == ftpResultOk) return true;
+  side.Engine().HostFileName = folder;
+  return side.Run(&TFtpClientEx::MkdAsync) == ftpResultOk;
 }
 
 std::unique_ptr<TFTPCarryItem> TFTPCarrierThread::NewItem(quint8 direction, bool withSource,
                                                           bool withDestination) const {
-  const TThreadedFTPCarrier& o = *m_owner;
   auto item = std::make_unique<TFTPCarryItem>();
   item->Direction = direction;
   if (withSource) {
-    item->SrcHostName = o.SrcHostName;
-    item->SrcPort = o.SrcPort;
-    item->SrcUserName = o.SrcUserName;
-    item->SrcPassword = o.SrcPassword;
-    item->SrcLsOption = o.SrcLsOption;
-    item->SrcTransferType = o.SrcTransferType;
+    item->SrcHostName = m_in.SrcHostName;
+    item->SrcPort = m_in.SrcPort;
+    item->SrcUserName = m_in.SrcUserName;
+    item->SrcPassword = m_in.SrcPassword;
+    item->SrcLsOption = m_in.SrcLsOption;
+    item->SrcTransferType = m_in.SrcTransferType;
   }
   if (withDestination) {
-    item->DestHostName = o.DestHostName;
-    item->DestPort = o.DestPort;
-    item->DestUserName = o.DestUserName;
-    item->DestPassword = o.DestPassword;
-    item->DestLsOption = o.DestLsOption;
-    item->DestTransferType = o.DestTransferType;
+    item->DestHostName = m_in.DestHostName;
+    item->DestPort = m_in.DestPort;
+    item->DestUserName = m_in.DestUserName;
+    item->DestPassword = m_in.DestPassword;
+    item->DestLsOption = m_in.DestLsOption;
+    item->DestTransferType = m_in.DestTransferType;
   }
-  item->ResumeTransfer = o.ResumeTransfer;
-  item->PassiveMode = o.PassiveMode;
+  item->ResumeTransfer = m_in.ResumeTransfer;
+  item->PassiveMode = m_in.PassiveMode;
   return item;
 }
 
 void TFTPCarrierThread::AddListedItems(const TFTPListItems& items, quint8 direction,
                                        const QString& srcPath, const QString& destPath) {
-  std::vector<std::unique_ptr<TFTPCarryItem>> found;
   for (int i = 0; i < items.Count(); ++i) {
     const TFTPListItem* entry = items.Items(i);
     auto item = NewItem(direction, true, direction == carryServerToServer);
@@ -570,54 +415,49 @@ void TFTPCarrierThread::AddListedItems(const TFTPListItems& items, quint8 direct
     item->FileSize = entry->Size;
     item->ImageIndex = entry->IconIndex;
     item->TypeName = entry->TypeName;
-    found.push_back(std::move(item));
+    if (!IsSafeLocalName(entry->Name)) {
+      item->Refusal = UnsafeNameText(entry->Name);
+      m_src->Display(m_src->Line("!", item->Refusal));
+    }
+    m_explored.push_back(std::move(item));
   }
-  TThreadedFTPCarrier* o = m_owner;
-  Sync(o, [o, &found] { o->ExploredItems = std::move(found); });
 }
 
 void TFTPCarrierThread::ExploreDownload() {
-  TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(true); };
-  const QString local = o->DestPath + o->FileName;
+  const QString local = LocalTarget();
+  if (local.isEmpty()) return done();
   if (!QFileInfo(local).isDir() && !QDir().mkdir(local)) {
-    o->LastResult = 1;
-    o->LastError = QStringLiteral("500 Cannot create folder %1.").arg(local);
+    Fail(QStringLiteral("500 Cannot create folder %1.").arg(local));
     return done();
   }
-  CarrierLogin(m_src);
-  if (o->LastResult != 0) return done();
-  const QString remote = o->SrcPath + o->FileName;
+  CarrierLogin(*m_src);
+  if (Result() != ftpResultOk) return done();
+  const QString remote = m_in.SrcPath + m_in.FileName;
   TFTPListItems items;
-  ListRemote(m_src, remote, items);
-  if (o->LastResult != 0) return done();
-  Quit(m_src);
-  if (o->LastResult != 0) return done();
+  if (m_src->ListFolder(remote, items) != ftpResultOk) return done();
+  if (m_src->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
   AddListedItems(items, carryDownload, remote + QLatin1Char('/'), LocalFolderPath(local));
   done();
 }
 
 void TFTPCarrierThread::ExploreUpload() {
-  TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(true); };
   // A folder that cannot be listed would otherwise pass as an empty one, after making its
   // remote copy: check it before touching the server.
-  const QString local = o->SrcPath + o->FileName;
+  const QString local = m_in.SrcPath + m_in.FileName;
   const QFileInfo localInfo(local);
   if (!localInfo.isDir() || !localInfo.isReadable() || !QDir(local).isReadable()) {
-    o->LastResult = 1;
-    o->LastError = QStringLiteral("500 Cannot read folder %1.").arg(local);
+    Fail(QStringLiteral("500 Cannot read folder %1.").arg(local));
     return done();
   }
-  CarrierLogin(m_dest);
-  if (o->LastResult != 0) return done();
-  const QString remote = o->DestPath + o->FileName;
-  if (!EnterOrMake(m_dest, remote)) return done();
-  Quit(m_dest);
-  if (o->LastResult != 0) return done();
+  CarrierLogin(*m_dest);
+  if (Result() != ftpResultOk) return done();
+  const QString remote = m_in.DestPath + m_in.FileName;
+  if (!EnterOrMake(*m_dest, remote)) return done();
+  if (m_dest->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
   const QFileInfoList entries = QDir(local).entryInfoList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-  std::vector<std::unique_ptr<TFTPCarryItem>> found;
   for (const QFileInfo& entry : entries) {
     if (entry.fileName().startsWith(QLatin1Char('.'))) continue;
     auto item = NewItem(carryUpload, false, true);
@@ -635,29 +475,24 @@ void TFTPCarrierThread::ExploreUpload() {
       item->ImageIndex = ShellIcons().IconOf(entry.fileName());
       item->TypeName = ShellIcons().TypeNameOf(entry.fileName());
     }
-    found.push_back(std::move(item));
+    m_explored.push_back(std::move(item));
   }
-  Sync(o, [o, &found] { o->ExploredItems = std::move(found); });
   done();
 }
 
 void TFTPCarrierThread::ExploreServerToServer() {
-  TThreadedFTPCarrier* o = m_owner;
   const auto done = [this] { FireDone(true); };
-  CarrierLogin(m_dest);
-  if (o->LastResult != 0) return done();
-  const QString destFolder = o->DestPath + o->FileName;
-  if (!EnterOrMake(m_dest, destFolder)) return done();
-  Quit(m_dest);
-  if (o->LastResult != 0) return done();
-  CarrierLogin(m_src);
-  if (o->LastResult != 0) return done();
-  const QString srcFolder = o->SrcPath + o->FileName;
+  CarrierLogin(*m_dest);
+  if (Result() != ftpResultOk) return done();
+  const QString destFolder = m_in.DestPath + m_in.FileName;
+  if (!EnterOrMake(*m_dest, destFolder)) return done();
+  if (m_dest->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
+  CarrierLogin(*m_src);
+  if (Result() != ftpResultOk) return done();
+  const QString srcFolder = m_in.SrcPath + m_in.FileName;
   TFTPListItems items;
-  ListRemote(m_src, srcFolder, items);
-  if (o->LastResult != 0) return done();
-  Quit(m_src);
-  if (o->LastResult != 0) return done();
+  if (m_src->ListFolder(srcFolder, items) != ftpResultOk) return done();
+  if (m_src->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
   AddListedItems(items, carryServerToServer, srcFolder + QLatin1Char('/'),
                  destFolder + QLatin1Char('/'));
   done();

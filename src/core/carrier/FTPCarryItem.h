@@ -41,6 +41,9 @@ class TFTPCarryItem {
   QString TypeName;
   bool PassiveMode = true;
   ICarrier* Carrier = nullptr;  // set while a carrier runs the item; not owned
+  // Set by an explore for an entry that must never be carried (a server name that is not a
+  // safe single name): the queue lists the item as failed with this text.
+  QString Refusal;
 
   QString SourcePath() const { return SrcPath + FileName; }
   QString DestinationPath() const { return DestPath + FileName; }

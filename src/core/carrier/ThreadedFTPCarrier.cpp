@@ -84,8 +84,7 @@ void TThreadedFTPCarrier::StartRequest(int request) {
   auto* thread = new TFTPCarrierThread(this);
   m_thread = thread;
   QObject::connect(thread, &QThread::finished, this, [this, thread] { ThreadEnded(thread); });
-  thread->start(QThread::LowestPriority);
-  while (!thread->Ready) QThread::yieldCurrentThread();
+  thread->StartAndWaitReady(QThread::LowestPriority);
   thread->PostRequest(request);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSemaphore>
 #include <QThread>
 #include <atomic>
 #include <functional>
@@ -25,10 +26,16 @@ class TEngineWorker : public QThread {
   std::atomic<bool> AbortRequested{false};
   // The owner is going away: hand nothing over any more.
   void Detach() { m_detached = true; }
+  // Starts the thread and returns once run() has called SignalReady (a blocking wait of a
+  // few microseconds while the engines are made, not a spin).
+  void StartAndWaitReady(Priority priority);
 
  protected:
-  // Starts a request that arrived while no request runs.
+  // Starts a request that arrived while no request runs. An exception that escapes it never
+  // reaches Qt's event loop: RequestEscaped turns it into the request's failure.
   virtual void Dispatch(int request) = 0;
+  virtual void RequestEscaped(int request, const QString& what) = 0;
+  void SignalReady() { m_ready.release(); }
   // Runs the event loop until `done` holds or an abort or quit interrupts. Every pass first
   // looks at AbortRequested, then at `done`, then waits for and handles events.
   TWaitOutcome PumpUntil(const std::function<bool()>& done);
@@ -41,6 +48,7 @@ class TEngineWorker : public QThread {
 
  private:
   friend class TEngineWorkerMailbox;
+  friend class TFtpSession;
   void Received(int request);
   void QuitReceived();
 
@@ -50,4 +58,5 @@ class TEngineWorker : public QThread {
   bool m_inWait = false;
   bool m_waitAbort = false;
   bool m_waitQuit = false;
+  QSemaphore m_ready;
 };

@@ -2,9 +2,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <memory>
+#include <vector>
 
 #include "core/client/FTPClientThread.h"
 #include "core/client/ThreadedFTPClient.h"
+#include "core/common/SafeLocalName.h"
 #include "core/ftp/FTPListItems.h"
 #include "core/ftp/FtpClientEx.h"
 
@@ -43,33 +45,27 @@ constexpr int kMaxLinkDepth = 8;
 bool TFTPClientThread::BackToHostDir() {
   // A walk that failed inside a subfolder leaves the server there; the failure stays the
   // outcome, only an abort of the way back counts.
-  const QString error = m_owner->LastError;
-  Cwd(m_owner->HostDirName);
-  if (m_owner->LastResult == ftpResultAborted) return false;
-  m_owner->LastResult = ftpResultFailed;
-  m_owner->LastError = error;
+  const QString error = m_session->Error;
+  if (Cwd(m_in.HostDirName) == ftpResultAborted) return false;
+  Fail(error);
   return true;
 }
 
 std::unique_ptr<TFTPListItems> TFTPClientThread::ListInto(const QString& folder) {
   auto listing = std::make_unique<TFTPListItems>();
-  TFTPListItems* outer = m_listing;
-  m_listing = listing.get();
-  ListFolder(folder);
-  m_listing = outer;
+  ListFolder(folder, *listing);
   return listing;
 }
 
 void TFTPClientThread::AdvancingLoop(TFTPNameList* parallel, const std::function<void(int)>& step) {
-  TThreadedFTPClient* o = m_owner;
-  TFTPNameList& names = o->HostFileNames;
+  TFTPNameList& names = m_in.HostFileNames;
   int i = 0;
   while (i < names.Count() && (parallel == nullptr || i < parallel->Count())) {
     step(i);
-    if (o->LastResult == ftpResultOk) {
+    if (Result() == ftpResultOk) {
       names.Delete(i);
       if (parallel != nullptr) parallel->Delete(i);
-    } else if (o->LastResult == ftpResultFailed) {
+    } else if (Result() == ftpResultFailed) {
       ++i;  // a failed entry stays for the done handler to see
     } else {
       return;
@@ -78,115 +74,118 @@ void TFTPClientThread::AdvancingLoop(TFTPNameList* parallel, const std::function
 }
 
 void TFTPClientThread::DoRemove() {
-  TThreadedFTPClient* o = m_owner;
   EnsureConnected();
-  if (o->LastResult != ftpResultOk) return;
-  Cwd(o->HostDirName);
-  if (o->LastResult != ftpResultOk) return;
-  AdvancingLoop(nullptr, [this, o](int i) {
-    const QString name = o->HostFileNames.Names(i);
-    if (o->HostFileNames.Kinds(i) == TFTPNameList::kFolder) {
+  if (Result() != ftpResultOk) return;
+  if (Cwd(m_in.HostDirName) != ftpResultOk) return;
+  AdvancingLoop(nullptr, [this](int i) {
+    const QString name = m_in.HostFileNames.Names(i);
+    if (m_in.HostFileNames.Kinds(i) == TFTPNameList::kFolder) {
       RemoveTree(name);
-      if (o->LastResult == ftpResultFailed && !BackToHostDir()) return;
+      if (Result() == ftpResultFailed && !BackToHostDir()) return;
     } else {
-      m_engine->HostFileName = name;
-      m_engine->DeleAsync();
-      WaitForEngine();
+      m_session->Engine().HostFileName = name;
+      Run(&TFtpClientEx::DeleAsync);
     }
   });
 }
 
 void TFTPClientThread::RemoveTree(const QString& folder) {
-  TThreadedFTPClient* o = m_owner;
   std::unique_ptr<TFTPListItems> listing = ListInto(folder);
-  if (o->LastResult != ftpResultOk) return;
+  if (Result() != ftpResultOk) return;
+  TFtpClientEx& e = m_session->Engine();
   for (int i = 0; i < listing->Count(); ++i) {
     const TFTPListItem* entry = listing->Items(i);
     if (!entry->IsFile) continue;
-    m_engine->HostFileName = entry->Name;
-    m_engine->DeleAsync();
-    WaitForEngine();
-    if (o->LastResult != ftpResultOk) return;
+    e.HostFileName = entry->Name;
+    if (Run(&TFtpClientEx::DeleAsync) != ftpResultOk) return;
   }
   for (int i = 0; i < listing->Count(); ++i) {
     const TFTPListItem* entry = listing->Items(i);
     if (entry->IsFile || entry->IsLink) continue;
     RemoveTree(entry->Name);
-    if (o->LastResult != ftpResultOk) return;
+    if (Result() != ftpResultOk) return;
   }
   listing.reset();
-  m_engine->CDupAsync();
-  WaitForEngine();
-  if (o->LastResult != ftpResultOk) return;
-  m_engine->HostFileName = folder;
-  m_engine->RmdAsync();
-  WaitForEngine();
+  if (Run(&TFtpClientEx::CDupAsync) != ftpResultOk) return;
+  e.HostFileName = folder;
+  Run(&TFtpClientEx::RmdAsync);
 }
 
 void TFTPClientThread::TransferEach(bool upload) {
-  TThreadedFTPClient* o = m_owner;
-  AdvancingLoop(&o->LocalFileNames, [this, o, upload](int i) {
-    const QString remote = o->HostFileNames.Names(i);
-    const QString local = o->LocalFileNames.Names(i);
-    m_engine->HostFileName = remote;
-    m_engine->SetLocalFileName(local);
+  AdvancingLoop(&m_in.LocalFileNames, [this, upload](int i) {
+    const QString remote = m_in.HostFileNames.Names(i);
+    const QString local = m_in.LocalFileNames.Names(i);
+    TFtpClientEx& e = m_session->Engine();
+    e.HostFileName = remote;
+    e.SetLocalFileName(local);
     // Uploads take the kind from the local list, downloads from the remote one.
-    const bool folder =
-        (upload ? o->LocalFileNames.Kinds(i) : o->HostFileNames.Kinds(i)) == TFTPNameList::kFolder;
-    if (folder) {
-      upload ? UploadTree(remote, local) : DownloadTree(remote, local);
-    } else {
+    const bool folder = (upload ? m_in.LocalFileNames.Kinds(i) : m_in.HostFileNames.Kinds(i)) ==
+                        TFTPNameList::kFolder;
+    if (!folder) {
       upload ? UploadOne() : DownloadOne();
+    } else if (upload) {
+      UploadTree(remote, local);
+    } else {
+      m_skippedNames.clear();
+      DownloadTree(remote, local);
+      // The rest of the tree came; the entry still counts as failed.
+      if (Result() == ftpResultOk && !m_skippedNames.isEmpty()) Fail(m_skippedNames);
     }
   });
 }
 
 void TFTPClientThread::DoDownloads() {
-  TThreadedFTPClient* o = m_owner;
   EnsureConnected();
-  if (o->LastResult != ftpResultOk) return;
+  if (Result() != ftpResultOk) return;
   m_visitedFolders.clear();
   m_linkDepth = 0;
   TransferEach(false);
 }
 
 void TFTPClientThread::DownloadTree(const QString& remote, const QString& local) {
-  TThreadedFTPClient* o = m_owner;
   if (!QFileInfo(local).isDir() && !QDir().mkdir(local)) {
-    o->LastResult = ftpResultFailed;
-    o->LastError = QStringLiteral("500 Cannot create folder [%1].").arg(local);
-    Display(o->LastError);
+    Fail(QStringLiteral("500 Cannot create folder [%1].").arg(local));
+    Display(m_session->Error);
     return;
   }
   std::unique_ptr<TFTPListItems> listing = ListInto(remote);
-  if (o->LastResult != ftpResultOk) return;
+  if (Result() != ftpResultOk) return;
+  TFtpClientEx& e = m_session->Engine();
   // A folder link may lead back into the tree: every folder is fetched once per request,
   // recognised by the path the server reports for it (resolved by some servers, as entered
   // by others).
-  m_engine->PwdAsync();
-  WaitForEngine();
-  if (o->LastResult == ftpResultAborted) return;
+  if (Run(&TFtpClientEx::PwdAsync) == ftpResultAborted) return;
   QString serverPath;
-  if (o->LastResult == ftpResultOk && !m_engine->DirResult.isEmpty()) {
-    serverPath = QDir::cleanPath(m_engine->DirResult);
+  if (Result() == ftpResultOk && !e.DirResult.isEmpty()) {
+    serverPath = QDir::cleanPath(e.DirResult);
     if (!m_visitedFolders.insert(serverPath).second) {
       Display(
           QStringLiteral("~ Folder [%1] was already downloaded; link not followed.").arg(remote));
-      o->LastResult = ftpResultOk;
+      m_session->Result = ftpResultOk;
       return;
     }
   }
+  // Each entry's local path, or empty for a name that must not become one.
+  std::vector<QString> locals(size_t(listing->Count()));
   for (int i = 0; i < listing->Count(); ++i) {
-    const TFTPListItem* entry = listing->Items(i);
-    if (!entry->IsFile) continue;
-    m_engine->HostFileName = entry->Name;
-    m_engine->SetLocalFileName(LocalJoin(local, entry->Name));
-    DownloadOne();
-    if (o->LastResult != ftpResultOk) return;
+    const QString& name = listing->Items(i)->Name;
+    locals[size_t(i)] = SafeLocalPath(local, name);
+    if (!locals[size_t(i)].isEmpty()) continue;
+    const QString line = QStringLiteral("! ") + UnsafeNameText(name);
+    Display(line);
+    if (m_skippedNames.isEmpty()) m_skippedNames = line;
   }
   for (int i = 0; i < listing->Count(); ++i) {
     const TFTPListItem* entry = listing->Items(i);
-    if (entry->IsFile) continue;
+    if (!entry->IsFile || locals[size_t(i)].isEmpty()) continue;
+    e.HostFileName = entry->Name;
+    e.SetLocalFileName(locals[size_t(i)]);
+    DownloadOne();
+    if (Result() != ftpResultOk) return;
+  }
+  for (int i = 0; i < listing->Count(); ++i) {
+    const TFTPListItem* entry = listing->Items(i);
+    if (entry->IsFile || locals[size_t(i)].isEmpty()) continue;
     const QString subfolder = remote + QLatin1Char('/') + entry->Name;
     if (entry->IsLink) {
       const QString target = LinkedFolder(serverPath, *entry);
@@ -202,111 +201,101 @@ void TFTPClientThread::DownloadTree(const QString& remote, const QString& local)
       }
       ++m_linkDepth;
     }
-    DownloadTree(subfolder, LocalJoin(local, entry->Name));
+    DownloadTree(subfolder, locals[size_t(i)]);
     if (entry->IsLink) --m_linkDepth;
-    if (o->LastResult != ftpResultOk) return;
+    if (Result() != ftpResultOk) return;
   }
-  o->LastResult = ftpResultOk;
+  m_session->Result = ftpResultOk;
 }
 
 void TFTPClientThread::DoUploads() {
-  TThreadedFTPClient* o = m_owner;
   EnsureConnected();
-  if (o->LastResult != ftpResultOk) return;
+  if (Result() != ftpResultOk) return;
   TransferEach(true);
 }
 
 void TFTPClientThread::UploadTree(const QString& remote, const QString& local) {
-  TThreadedFTPClient* o = m_owner;
-  Cwd(remote);
-  if (o->LastResult == ftpResultAborted) return;
-  if (o->LastResult == ftpResultFailed) {
-    m_engine->HostFileName = remote;
-    m_engine->MkdAsync();
-    WaitForEngine();
-    if (o->LastResult != ftpResultOk) return;
-    Cwd(remote);
-    if (o->LastResult != ftpResultOk) return;
+  if (Cwd(remote) == ftpResultAborted) return;
+  TFtpClientEx& e = m_session->Engine();
+  if (Result() == ftpResultFailed) {
+    e.HostFileName = remote;
+    if (Run(&TFtpClientEx::MkdAsync) != ftpResultOk) return;
+    if (Cwd(remote) != ftpResultOk) return;
   }
   const QDir dir(local);
   const QFileInfoList entries = dir.entryInfoList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
   for (const QFileInfo& entry : entries) {
     if (entry.fileName().startsWith(QLatin1Char('.')) || entry.isDir()) continue;
-    m_engine->HostFileName = entry.fileName();
-    m_engine->SetLocalFileName(LocalJoin(local, entry.fileName()));
+    e.HostFileName = entry.fileName();
+    e.SetLocalFileName(LocalJoin(local, entry.fileName()));
     UploadOne();
-    if (o->LastResult != ftpResultOk) return;
+    if (Result() != ftpResultOk) return;
   }
   for (const QFileInfo& entry : entries) {
     if (entry.fileName().startsWith(QLatin1Char('.')) || !entry.isDir()) continue;
     UploadTree(remote + QLatin1Char('/') + entry.fileName(), LocalJoin(local, entry.fileName()));
-    if (o->LastResult != ftpResultOk) return;
+    if (Result() != ftpResultOk) return;
   }
-  o->LastResult = ftpResultOk;
+  m_session->Result = ftpResultOk;
 }
 
 void TFTPClientThread::DoRenameEach(int request) {
-  TThreadedFTPClient* o = m_owner;
   EnsureConnected();
-  if (o->LastResult != ftpResultOk) return;
-  Cwd(o->HostDirName);
-  if (o->LastResult != ftpResultOk) return;
-  AdvancingLoop(nullptr, [this, o, request](int i) {
-    const QString name = o->HostFileNames.Names(i);
+  if (Result() != ftpResultOk) return;
+  if (Cwd(m_in.HostDirName) != ftpResultOk) return;
+  AdvancingLoop(nullptr, [this, request](int i) {
+    const QString name = m_in.HostFileNames.Names(i);
     QString target;
     if (request == rqUppercase) {
       target = AsciiCase(name, true);
     } else if (request == rqLowercase) {
       target = AsciiCase(name, false);
     } else {
-      target = o->LocalDirName + name;
+      target = m_in.LocalDirName + name;
     }
-    m_engine->HostFileName = name;
-    m_engine->SetLocalFileName(target);
-    m_engine->RenAsync();
-    WaitForEngine();
+    TFtpClientEx& e = m_session->Engine();
+    e.HostFileName = name;
+    e.SetLocalFileName(target);
+    Run(&TFtpClientEx::RenAsync);
   });
 }
 
 void TFTPClientThread::ChmodOne(const QString& name) {
-  QuoteLine(QStringLiteral("SITE CHMOD %1 %2").arg(m_owner->LocalFileName, name));
+  m_session->Quote(QStringLiteral("SITE CHMOD %1 %2").arg(m_in.LocalFileName, name));
 }
 
 void TFTPClientThread::DoChangePerms(bool recursive) {
-  TThreadedFTPClient* o = m_owner;
   EnsureConnected();
-  if (o->LastResult != ftpResultOk) return;
-  Cwd(o->HostDirName);
-  if (o->LastResult != ftpResultOk) return;
-  while (!o->HostFileNames.IsEmpty()) {
-    const QString name = o->HostFileNames.Names(0);
+  if (Result() != ftpResultOk) return;
+  if (Cwd(m_in.HostDirName) != ftpResultOk) return;
+  TFTPNameList& names = m_in.HostFileNames;
+  while (!names.IsEmpty()) {
+    const QString name = names.Names(0);
     ChmodOne(name);
-    if (o->LastResult != ftpResultOk) return;
-    if (recursive && o->HostFileNames.Kinds(0) == TFTPNameList::kFolder) {
+    if (Result() != ftpResultOk) return;
+    if (recursive && names.Kinds(0) == TFTPNameList::kFolder) {
       ChmodTree(name);
-      if (o->LastResult == ftpResultAborted) return;
-      if (o->LastResult == ftpResultFailed && !BackToHostDir()) return;
+      if (Result() == ftpResultAborted) return;
+      if (Result() == ftpResultFailed && !BackToHostDir()) return;
     }
-    o->HostFileNames.Delete(0);
+    names.Delete(0);
   }
 }
 
 void TFTPClientThread::ChmodTree(const QString& folder) {
-  TThreadedFTPClient* o = m_owner;
   std::unique_ptr<TFTPListItems> listing = ListInto(folder);
-  if (o->LastResult != ftpResultOk) return;
+  if (Result() != ftpResultOk) return;
   for (int i = 0; i < listing->Count(); ++i) {
     ChmodOne(listing->Items(i)->Name);
-    if (o->LastResult != ftpResultOk) return;
+    if (Result() != ftpResultOk) return;
   }
   for (int i = 0; i < listing->Count(); ++i) {
     const TFTPListItem* entry = listing->Items(i);
     if (entry->IsFile) continue;
     ChmodTree(entry->Name);
-    if (o->LastResult != ftpResultOk) return;
+    if (Result() != ftpResultOk) return;
   }
   listing.reset();
-  m_engine->CDupAsync();
-  WaitForEngine();
+  Run(&TFtpClientEx::CDupAsync);
 }

@@ -1,60 +1,33 @@
 #include "core/client/FTPClientThread.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QEvent>
-
 #include "core/client/ThreadedFTPClient.h"
-#include "core/common/LogLineKind.h"
 #include "core/ftp/FtpClientEx.h"
-
-namespace {
-const QString kAbortedLine = QStringLiteral("! Operation aborted.");
-}  // namespace
 
 TFTPClientThread::TFTPClientThread(TThreadedFTPClient* owner)
     : TEngineWorker(rqAbort), m_owner(owner) {}
 
 TFTPClientThread::~TFTPClientThread() = default;
 
+TFtpClientEx* TFTPClientThread::Engine() const {
+  return m_session ? &m_session->Engine() : nullptr;
+}
+
 void TFTPClientThread::run() {
-  auto engine = std::make_unique<TFtpClientEx>();
-  m_engine = engine.get();
-  m_engine->MultiThreaded = true;
-  HookLogging(true);
-  m_engine->OnConnectState = [this](TCustomFtpClientEx*, TFTPConnectState state) {
-    ConnectStateLine(state);
-  };
-  m_engine->OnTransferState = [this](TCustomFtpClientEx*, qint64 position, qint64 transfered,
-                                     double elapsed) {
+  m_session = std::make_unique<TFtpSession>(
+      *this, TFtpSession::TLogStyle::Client, [this](const QString& line) { Display(line); },
+      m_outcome);
+  m_session->Engine().OnTransferState = [this](TCustomFtpClientEx*, qint64 position,
+                                               qint64 transfered, double elapsed) {
     Sync([this, position, transfered, elapsed] {
       if (m_owner->OnTransferStatus)
         m_owner->OnTransferStatus(m_owner, position, transfered, elapsed);
     });
   };
-  m_engine->OnRequestDone = [this](TCustomFtpClientEx*, TFtpRequest, quint16 error) {
-    m_requestDone = true;
-    m_requestError = error;
-  };
   m_owner->ThreadReady = true;
+  SignalReady();
   RunLoop();
-  m_engine = nullptr;
-  engine.reset();
+  m_session.reset();
   m_owner->ThreadReady = false;
-}
-
-void TFTPClientThread::HookLogging(bool on) {
-  if (!on) {
-    m_engine->OnCommand = nullptr;
-    m_engine->OnResponse = nullptr;
-    return;
-  }
-  m_engine->OnCommand = [this](TCustomFtpClientEx*, QString& command) {
-    Display(CommandLogLine(command));
-  };
-  m_engine->OnResponse = [this](TCustomFtpClientEx* engine) {
-    Display(QStringLiteral("< ") + engine->LastResponse);
-  };
 }
 
 void TFTPClientThread::Sync(const std::function<void()>& call) {
@@ -62,7 +35,7 @@ void TFTPClientThread::Sync(const std::function<void()>& call) {
 }
 
 void TFTPClientThread::Display(const QString& line) {
-  Sync([this, line] {
+  Sync([this, &line] {
     if (m_owner->OnDisplay) m_owner->OnDisplay(m_owner, line);
   });
 }
@@ -70,6 +43,14 @@ void TFTPClientThread::Display(const QString& line) {
 void TFTPClientThread::Dispatch(int request) {
   if (request < rqConnect || request > rqMove) return;
   RunRequest(request);
+}
+
+void TFTPClientThread::RequestEscaped(int request, const QString& what) {
+  // Whatever went wrong, the caller still gets its done event: the request failed.
+  if (m_currentRequest != request) return;
+  m_session->SetFailed(what);
+  Display(QStringLiteral("! ") + what);
+  FinishRequest(request);
 }
 
 namespace {
@@ -114,11 +95,98 @@ QString StatusLine(int request) {
   }
 }
 
+TFTPNotifyEvent TThreadedFTPClient::*DoneEventOf(int request) {
+  switch (request) {
+    case rqConnect:
+      return &TThreadedFTPClient::OnConnectDone;
+    case rqChangeFolder:
+      return &TThreadedFTPClient::OnChangeFolderDone;
+    case rqGetFolder:
+      return &TThreadedFTPClient::OnGetFolderDone;
+    case rqGetListItems:
+      return &TThreadedFTPClient::OnGetListItemsDone;
+    case rqRename:
+      return &TThreadedFTPClient::OnRenameDone;
+    case rqRemove:
+      return &TThreadedFTPClient::OnRemoveDone;
+    case rqDownloadFile:
+      return &TThreadedFTPClient::OnDownloadFileDone;
+    case rqUploadFile:
+      return &TThreadedFTPClient::OnUploadFileDone;
+    case rqMakeFolder:
+      return &TThreadedFTPClient::OnMakeFolderDone;
+    case rqDownloads:
+      return &TThreadedFTPClient::OnDownloadsDone;
+    case rqUploads:
+      return &TThreadedFTPClient::OnUploadsDone;
+    case rqQuit:
+      return &TThreadedFTPClient::OnQuitDone;
+    case rqChangePerms:
+    case rqChangePermsRecursive:
+      return &TThreadedFTPClient::OnChangePermsDone;
+    case rqUppercase:
+      return &TThreadedFTPClient::OnUppercaseDone;
+    case rqLowercase:
+      return &TThreadedFTPClient::OnLowercaseDone;
+    case rqQuote:
+      return &TThreadedFTPClient::OnQuoteDone;
+    case rqMove:
+      return &TThreadedFTPClient::OnMoveDone;
+    default:
+      return nullptr;
+  }
+}
+
+// The batch requests report the names that remained; the others leave the lists alone.
+bool KeepsNames(int request) {
+  switch (request) {
+    case rqRemove:
+    case rqChangePerms:
+    case rqChangePermsRecursive:
+    case rqUppercase:
+    case rqLowercase:
+    case rqMove:
+    case rqDownloads:
+    case rqUploads:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool UsesLocalNames(int request) {
+  return request == rqDownloads || request == rqUploads;
+}
+
 }  // namespace
+
+void TFTPClientThread::TakeInput() {
+  const TThreadedFTPClient& o = *m_owner;
+  m_in.HostName = o.HostName;
+  m_in.Port = o.Port;
+  m_in.UserName = o.UserName;
+  m_in.Password = o.Password;
+  m_in.HostDirName = o.HostDirName;
+  m_in.LocalDirName = o.LocalDirName;
+  m_in.HostFileName = o.HostFileName;
+  m_in.LocalFileName = o.LocalFileName;
+  m_in.InitialFolder = o.InitialFolder;
+  m_in.LsOption = o.LsOption;
+  m_in.ASCIIExts = o.ASCIIExts;
+  m_in.LoginRetry = o.LoginRetry;
+  m_in.ReloginDelay = o.ReloginDelay;
+  m_in.ResumeTransfer = o.ResumeTransfer;
+  m_in.TransferType = o.TransferType;
+  m_in.PassiveMode = o.PassiveMode;
+  m_in.ListItems = o.ListItems;
+  m_in.HostFileNames = o.HostFileNames;
+  m_in.LocalFileNames = o.LocalFileNames;
+  m_session->Engine().InactivityTimeout = o.Timeout;
+}
 
 void TFTPClientThread::RunRequest(int request) {
   m_currentRequest = request;
-  m_engine->InactivityTimeout = m_owner->Timeout;
+  TakeInput();
   Display(StatusLine(request));
   switch (request) {
     case rqConnect:
@@ -174,120 +242,45 @@ void TFTPClientThread::RunRequest(int request) {
     default:
       break;
   }
-  m_owner->Busy = false;
-  FireDone(request);
-  switch (request) {
-    case rqRemove:
-    case rqChangePerms:
-    case rqChangePermsRecursive:
-    case rqUppercase:
-    case rqLowercase:
-    case rqMove:
-      m_owner->HostFileNames.Clear();
-      break;
-    case rqDownloads:
-    case rqUploads:
-      m_owner->HostFileNames.Clear();
-      m_owner->LocalFileNames.Clear();
-      break;
-    default:
-      break;
-  }
+  FinishRequest(request);
+}
+
+void TFTPClientThread::FinishRequest(int request) {
+  TThreadedFTPClient* o = m_owner;
+  TFtpClientEx& engine = m_session->Engine();
+  const quint8 result = m_session->Result;
+  const QString error = m_session->Error;
+  const QString address = engine.ResolvedAddr;
+  const QString folder = engine.DirResult;
+  TFTPNotifyEvent TThreadedFTPClient::*event = DoneEventOf(request);
+  // One hand-over publishes every result and runs the handler; the lists are cleared after
+  // it unless the handler has started the next request, whose names they now are.
+  Sync([&] {
+    o->LastResult = result;
+    o->LastError = error;
+    o->SystemType = m_systemType;
+    o->ResumeSupported = m_resumeSupported;
+    o->m_serverAddress = address;
+    o->m_serverFolder = folder;
+    if (KeepsNames(request)) {
+      o->HostFileNames = m_in.HostFileNames;
+      if (UsesLocalNames(request)) o->LocalFileNames = m_in.LocalFileNames;
+    }
+    o->Busy = false;
+    const quint64 serial = o->m_requestSerial;
+    if (event != nullptr) {
+      // Copied first: a handler may replace itself before the next request.
+      const TFTPNotifyEvent handler = o->*event;
+      if (handler) handler(o);
+    }
+    if (KeepsNames(request) && o->m_requestSerial == serial) {
+      o->HostFileNames.Clear();
+      if (UsesLocalNames(request)) o->LocalFileNames.Clear();
+    }
+  });
+  m_in.HostFileNames.Clear();
+  m_in.LocalFileNames.Clear();
+  m_in.ListItems = nullptr;
   Display(QStringLiteral("% Idle"));
   m_currentRequest = 0;
-}
-
-void TFTPClientThread::FireDone(int request) {
-  TThreadedFTPClient* o = m_owner;
-  TFTPNotifyEvent TThreadedFTPClient::*event = nullptr;
-  switch (request) {
-    case rqConnect:
-      event = &TThreadedFTPClient::OnConnectDone;
-      break;
-    case rqChangeFolder:
-      event = &TThreadedFTPClient::OnChangeFolderDone;
-      break;
-    case rqGetFolder:
-      event = &TThreadedFTPClient::OnGetFolderDone;
-      break;
-    case rqGetListItems:
-      event = &TThreadedFTPClient::OnGetListItemsDone;
-      break;
-    case rqRename:
-      event = &TThreadedFTPClient::OnRenameDone;
-      break;
-    case rqRemove:
-      event = &TThreadedFTPClient::OnRemoveDone;
-      break;
-    case rqDownloadFile:
-      event = &TThreadedFTPClient::OnDownloadFileDone;
-      break;
-    case rqUploadFile:
-      event = &TThreadedFTPClient::OnUploadFileDone;
-      break;
-    case rqMakeFolder:
-      event = &TThreadedFTPClient::OnMakeFolderDone;
-      break;
-    case rqDownloads:
-      event = &TThreadedFTPClient::OnDownloadsDone;
-      break;
-    case rqUploads:
-      event = &TThreadedFTPClient::OnUploadsDone;
-      break;
-    case rqQuit:
-      event = &TThreadedFTPClient::OnQuitDone;
-      break;
-    case rqChangePerms:
-    case rqChangePermsRecursive:
-      event = &TThreadedFTPClient::OnChangePermsDone;
-      break;
-    case rqUppercase:
-      event = &TThreadedFTPClient::OnUppercaseDone;
-      break;
-    case rqLowercase:
-      event = &TThreadedFTPClient::OnLowercaseDone;
-      break;
-    case rqQuote:
-      event = &TThreadedFTPClient::OnQuoteDone;
-      break;
-    case rqMove:
-      event = &TThreadedFTPClient::OnMoveDone;
-      break;
-    default:
-      return;
-  }
-  Sync([o, event] {
-    // Copied first: a handler may replace itself before the next request.
-    const TFTPNotifyEvent handler = o->*event;
-    if (handler) handler(o);
-  });
-}
-
-void TFTPClientThread::WaitForEngine() {
-  m_requestDone = false;
-  // A server that answers and then hangs up leaves the engine in StepReady: that request is
-  // over too, and waiting for Ready would wait forever.
-  const TWaitOutcome outcome = PumpUntil([this] {
-    const TFtpEngineState state = m_engine->State();
-    return (state == ftpStateReady || state == ftpStateStepReady) && m_requestDone;
-  });
-  if (outcome != TWaitOutcome::Done) {
-    AbortStep();
-    return;
-  }
-  if (m_requestError == 0) {
-    m_owner->LastResult = ftpResultOk;
-  } else {
-    m_owner->LastResult = ftpResultFailed;
-    m_owner->LastError = m_engine->ErrorMessage();
-  }
-  AbortRequested = false;
-}
-
-void TFTPClientThread::AbortStep() {
-  AbortRequested = false;
-  m_engine->Abort();
-  m_owner->LastResult = ftpResultAborted;
-  m_owner->LastError = kAbortedLine;
-  Display(kAbortedLine);
 }

@@ -8,43 +8,68 @@
 #include "core/client/EngineWorker.h"
 #include "core/client/FTPConsts.h"
 #include "core/client/FTPNameList.h"
+#include "core/client/FtpSession.h"
+#include "core/common/AsciiExtensionList.h"
 #include "core/ftp/FtpTypes.h"
 
 class TThreadedFTPClient;
 class TFtpClientEx;
 class TFTPListItems;
 
-// The worker of a background client: owns the engine, runs its own event loop, carries out
-// one numbered request at a time and hands every event to the owner's thread, waiting there
-// until the handler returns.
+// The worker of a background client: owns the session (and so the engine), runs its own event
+// loop, carries out one numbered request at a time and hands every event to the owner's
+// thread, waiting there until the handler returns.
+//
+// Thread contract: a request's inputs are copied from the owner when the request starts (the
+// owner wrote them before posting it); the worker then works on its copies only. Every result
+// the owner reads (LastResult, LastError, SystemType, ResumeSupported, the server's address
+// and folder, the names that remained) is written inside the done hand-over, before the done
+// handler runs; the prompt's answers inside the prompt's hand-over; FileSize (atomic) before
+// each transfer. After the done hand-over the worker touches the owner no more, so a done
+// handler may start the next request at once.
 class TFTPClientThread : public TEngineWorker {
  public:
   explicit TFTPClientThread(TThreadedFTPClient* owner);
   ~TFTPClientThread() override;
 
-  TFtpClientEx* Engine() const { return m_engine; }
+  TFtpClientEx* Engine() const;
 
  protected:
   void run() override;
   void Dispatch(int request) override;
+  void RequestEscaped(int request, const QString& what) override;
 
  private:
-  // ---- Frame, waiting and hand-over
+  // The owner's request properties, as they were when the request started.
+  struct TRequestInput {
+    QString HostName, Port, UserName, Password, HostDirName, LocalDirName, HostFileName,
+        LocalFileName, InitialFolder, LsOption;
+    std::shared_ptr<AsciiExtensionList> ASCIIExts;
+    int LoginRetry = 30;
+    int ReloginDelay = 1;
+    bool ResumeTransfer = false;
+    TFTPTransferType TransferType = ftpTypeBinary;
+    bool PassiveMode = true;
+    TFTPListItems* ListItems = nullptr;
+    TFTPNameList HostFileNames;
+    TFTPNameList LocalFileNames;
+  };
+
+  // ---- Frame and hand-over
+  void TakeInput();
   void RunRequest(int request);
-  void WaitForEngine();
-  void AbortStep();
+  void FinishRequest(int request);
   void Display(const QString& line);
   void Sync(const std::function<void()>& call);
-  void FireDone(int request);
-  void HookLogging(bool on);
+  quint8 Result() const { return m_session->Result; }
+  void Fail(const QString& error) { m_session->SetFailed(error); }
+  quint8 Cwd(const QString& folder) { return m_session->Cwd(folder); }
+  quint8 Run(void (TFtpClientEx::*operation)()) { return m_session->Run(operation); }
 
   // ---- Connecting
   void DoConnect();
-  void Login();
   bool Prompt(TFTPAuthenticate kind);  // false when canceled
   void EnsureConnected();
-  QString Place(bool upper) const;
-  void ConnectStateLine(TFTPConnectState state);
 
   // ---- Single items, listing, transfers
   void DoChangeFolder();
@@ -56,21 +81,18 @@ class TFTPClientThread : public TEngineWorker {
   void DoQuit();
   void DoDownloadFile();
   void DoUploadFile();
-  void SetTransferType();
   void ChooseTransferType();
-  void ListFolder(const QString& folder);
+  void ListFolder(const QString& folder, TFTPListItems& items);
   void DownloadOne();
   void UploadOne();
-  void Cwd(const QString& folder);
-  void QuoteLine(const QString& line);
 
   // ---- Batches and trees
   void DoRemove();
   void DoDownloads();
   void DoUploads();
   void DoRenameEach(int request);  // Uppercase, Lowercase, Move
-  // Runs `step` on each entry of HostFileNames: a success drops the entry (and the one of
-  // `parallel`), a failure keeps it and goes on, an abort stops.
+  // Runs `step` on each entry of the request's HostFileNames: a success drops the entry (and
+  // the one of `parallel`), a failure keeps it and goes on, an abort stops.
   void AdvancingLoop(TFTPNameList* parallel, const std::function<void(int)>& step);
   void TransferEach(bool upload);
   void DoChangePerms(bool recursive);
@@ -85,16 +107,17 @@ class TFTPClientThread : public TEngineWorker {
   std::unique_ptr<TFTPListItems> ListInto(const QString& folder);
 
   TThreadedFTPClient* m_owner;
-  TFtpClientEx* m_engine = nullptr;
-
-  bool m_typeKnown = false;
-  bool m_lastBinary = false;
-  TFTPListItems* m_listing = nullptr;  // the collection ListFolder fills
-  bool m_requestDone = false;
-  int m_requestError = 0;
+  TFtpSession::TOutcome m_outcome;
+  std::unique_ptr<TFtpSession> m_session;
+  TRequestInput m_in;
+  // Learned at login, published to the owner at every done hand-over.
+  QString m_systemType;
+  bool m_resumeSupported = false;
   int m_currentRequest = 0;
   // DownloadTree's guard against folder-link loops: the server paths of the folders fetched
-  // in this request, and how many folder links the current path has passed through.
+  // in this request, and how many folder links the current path has passed through. A walk
+  // that skipped an unsafe name fails its top entry once it has fetched the rest.
   std::set<QString> m_visitedFolders;
   int m_linkDepth = 0;
+  QString m_skippedNames;
 };

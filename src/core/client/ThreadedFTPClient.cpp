@@ -51,8 +51,7 @@ void TThreadedFTPClient::StartThread() {
   m_thread = thread;
   QObject::connect(thread, &QThread::finished, this, [this, thread] { ThreadEnded(thread); });
   ThreadReady = false;
-  thread->start(QThread::LowestPriority);
-  while (!ThreadReady) QThread::yieldCurrentThread();
+  thread->StartAndWaitReady(QThread::LowestPriority);
 }
 
 void TThreadedFTPClient::ThreadEnded(TFTPClientThread* thread) {
@@ -79,20 +78,11 @@ void TThreadedFTPClient::PostRequest(int request) {
 }
 
 void TThreadedFTPClient::Request(int request) {
+  ++m_requestSerial;
   Busy = true;
   PostRequest(request);
 }
 
 TFtpClientEx* TThreadedFTPClient::Engine() const {
   return m_thread != nullptr ? m_thread->Engine() : nullptr;
-}
-
-QString TThreadedFTPClient::ServerAddress() const {
-  const TFtpClientEx* engine = Engine();
-  return engine != nullptr ? engine->ResolvedAddr : QString();
-}
-
-QString TThreadedFTPClient::ServerFolder() const {
-  const TFtpClientEx* engine = Engine();
-  return engine != nullptr ? engine->DirResult : QString();
 }

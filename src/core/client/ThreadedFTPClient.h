@@ -92,8 +92,10 @@ class TThreadedFTPClient : public QObject {
 
   // The worker's engine; touch it only while the worker is idle.
   TFtpClientEx* Engine() const;
-  QString ServerAddress() const;
-  QString ServerFolder() const;
+  // As of the last done event: the address the host name resolved to, and the folder the
+  // server last reported (CWD, MKD, PWD, CDUP).
+  QString ServerAddress() const { return m_serverAddress; }
+  QString ServerFolder() const { return m_serverFolder; }
 
   // ---- Requests
   void Connect() { Request(rqConnect); }
@@ -121,4 +123,8 @@ class TThreadedFTPClient : public QObject {
   void ThreadEnded(TFTPClientThread* thread);
 
   TFTPClientThread* m_thread = nullptr;  // frees itself when it ends
+  // Published by the worker in each done hand-over.
+  QString m_serverAddress;
+  QString m_serverFolder;
+  quint64 m_requestSerial = 0;  // counts requests, so the worker sees one started in a handler
 };
