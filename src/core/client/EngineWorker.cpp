@@ -27,6 +27,7 @@ class TEngineWorkerMailbox : public QObject {
   explicit TEngineWorkerMailbox(TEngineWorker* worker) : m_worker(worker) {}
 
   bool event(QEvent* event) override {
+    VORNALO_HAPPENS_AFTER(m_worker);  // pairs with the release in PostRequest and PostQuit
     if (event->type() == kQuitEvent) {
       m_worker->QuitReceived();
       return true;
@@ -52,15 +53,23 @@ TEngineWorker::~TEngineWorker() = default;
 void TEngineWorker::StartAndWaitReady(Priority priority) {
   start(priority);
   m_ready.acquire();
+  VORNALO_HAPPENS_AFTER(&m_ready);
+}
+
+void TEngineWorker::SignalReady() {
+  VORNALO_HAPPENS_BEFORE(&m_ready);
+  m_ready.release();
 }
 
 void TEngineWorker::PostRequest(int request) {
+  auto* event = new RequestEvent(request);
   // What the caller wrote before posting is the request's input.
   VORNALO_HAPPENS_BEFORE(this);
-  QCoreApplication::postEvent(m_mailbox.get(), new RequestEvent(request));
+  QCoreApplication::postEvent(m_mailbox.get(), event);
 }
 
 void TEngineWorker::PostQuit() {
+  VORNALO_HAPPENS_BEFORE(this);
   QCoreApplication::postEvent(m_mailbox.get(), new QEvent(kQuitEvent));
 }
 
@@ -78,7 +87,6 @@ void TEngineWorker::Received(int request) {
     return;  // any other request is dropped while one runs
   }
   if (request == m_abortRequest) return;  // nothing runs: nothing to abort
-  VORNALO_HAPPENS_AFTER(this);
   try {
     Dispatch(request);
   } catch (const std::exception& error) {

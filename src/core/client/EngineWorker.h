@@ -35,7 +35,7 @@ class TEngineWorker : public QThread {
   // reaches Qt's event loop: RequestEscaped turns it into the request's failure.
   virtual void Dispatch(int request) = 0;
   virtual void RequestEscaped(int request, const QString& what) = 0;
-  void SignalReady() { m_ready.release(); }
+  void SignalReady();
   // Runs the event loop until `done` holds or an abort or quit interrupts. Every pass first
   // looks at AbortRequested, then at `done`, then waits for and handles events.
   TWaitOutcome PumpUntil(const std::function<bool()>& done);
