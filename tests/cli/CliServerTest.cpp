@@ -178,10 +178,10 @@ TEST(CliTimeout, QueueCarriersGetTheLimitToo) {
   auto dir = MakeTempDir("cli-timeout");
   QElapsedTimer clock;
   clock.start();
-  const Result r = RunCli({"--timeout", "1", "--parallel", "1",
-                           QString("ftp://u@127.0.0.1:%1/pub").arg(server.Port()), "get",
-                           "file.bin", dir->path()},
-                          "secret", 20000);
+  const Result r = RunCli(
+      {"--timeout", "1", "--parallel", "1", QString("ftp://u@127.0.0.1:%1/pub").arg(server.Port()),
+       "get", "file.bin", dir->path()},
+      "secret", 20000);
   EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
   EXPECT_LT(clock.elapsed(), 15000) << "the default limit of 30 s would still be waiting";
   EXPECT_TRUE(r.out.contains("FAILED")) << r.out.toStdString();

@@ -596,16 +596,19 @@ void TCustomFtpClientEx::Abort() {
 
 void TCustomFtpClientEx::WatchServer() {
   // 24 days of milliseconds still fit the timer's interval.
-  const int seconds = qBound(0, InactivityTimeout, 2000000);
-  if (seconds == 0) {
+  m_watchSeconds = qBound(0, InactivityTimeout, 2000000);
+  m_sinceServerLife.start();
+  if (m_watchSeconds == 0) {
     m_inactivityTimer->stop();
     return;
   }
-  m_inactivityTimer->start(seconds * 1000);
+  m_inactivityTimer->start(m_watchSeconds * 1000);
 }
 
 void TCustomFtpClientEx::ServerAlive() {
-  if (m_inactivityTimer->isActive()) m_inactivityTimer->start();
+  // Only the moment is noted: re-arming the timer for every block of a fast transfer would
+  // cost more than the transfer. The timer looks at the moment when it fires.
+  m_sinceServerLife.start();
 }
 
 void TCustomFtpClientEx::StopWatching() {
@@ -614,7 +617,12 @@ void TCustomFtpClientEx::StopWatching() {
 
 void TCustomFtpClientEx::InactivityExpired() {
   if (m_doneGuard) return;  // the request ended while the timeout was queued
-  const int seconds = qBound(0, InactivityTimeout, 2000000);
+  const int seconds = m_watchSeconds;
+  const qint64 silentMs = m_sinceServerLife.elapsed();
+  if (silentMs < qint64(seconds) * 1000) {
+    m_inactivityTimer->start(static_cast<int>(qint64(seconds) * 1000 - silentMs));
+    return;
+  }
   QString line =
       QStringLiteral("! No data from the server for %1 seconds: connection closed").arg(seconds);
   DoDisplay(line);

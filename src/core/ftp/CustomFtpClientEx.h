@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QObject>
 #include <QString>
@@ -269,6 +270,8 @@ class TCustomFtpClientEx {
   std::unique_ptr<TWSocket> m_controlSocket;
   std::unique_ptr<TWSocket> m_dataSocket;
   std::unique_ptr<QTimer> m_inactivityTimer;
+  QElapsedTimer m_sinceServerLife;  // since the last sign of life of the server
+  int m_watchSeconds = 0;           // the limit of the wait in progress
 
   // Compound request
   TFtpSteps m_pendingSteps;
