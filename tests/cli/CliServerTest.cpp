@@ -142,13 +142,18 @@ TEST(CliTimeout, BadValueIsAUsageErrorAndHelpListsIt) {
   EXPECT_TRUE(r.out.contains("--timeout SECONDS")) << r.out.toStdString();
 }
 
-TEST(CliTimeout, SilentServerEndsTheCommandInsteadOfHanging) {
-  ScriptedFtpServer server;
+// Answers what the background client and the carriers send while they log in.
+void ScriptLogin(ScriptedFtpServer& server) {
   server.Always("USER", "331 Password please.\r\n");
   server.Always("PASS", "230 Logged in.\r\n");
   server.Always("SYST", "215 UNIX Type: L8\r\n");
   server.Always("TYPE", "200 Type set.\r\n");
   server.Always("REST", "350 Restarting.\r\n");
+}
+
+TEST(CliTimeout, SilentServerEndsTheCommandInsteadOfHanging) {
+  ScriptedFtpServer server;
+  ScriptLogin(server);
   server.Always("CWD", "250 Changed.\r\n");
   server.Always("QUIT", "221 Bye.\r\n");
   server.Expect("PWD", ScriptedReply());  // never answered
@@ -164,11 +169,7 @@ TEST(CliTimeout, SilentServerEndsTheCommandInsteadOfHanging) {
 
 TEST(CliTimeout, QueueCarriersGetTheLimitToo) {
   ScriptedFtpServer server;
-  server.Always("USER", "331 Password please.\r\n");
-  server.Always("PASS", "230 Logged in.\r\n");
-  server.Always("SYST", "215 UNIX Type: L8\r\n");
-  server.Always("TYPE", "200 Type set.\r\n");
-  server.Always("REST", "350 Restarting.\r\n");
+  ScriptLogin(server);
   server.Always("CWD /pub/file.bin", "550 Not a folder.\r\n");
   server.Always("CWD", "250 Changed.\r\n");
   server.Always("SIZE", "213 5\r\n");
