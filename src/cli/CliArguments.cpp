@@ -82,6 +82,11 @@ bool ParseCliArguments(const QStringList& arguments, TCliArguments& out, QString
         return fail(QStringLiteral("%1 needs a whole number").arg(arg));
       }
       (arg == QLatin1String("--retries") ? out.Retries : out.Delay) = text.toInt();
+    } else if (arg == QLatin1String("--timeout")) {
+      if (!value(arg, text) || !IsNumber(text) || text.size() > 9 || text.toInt() > 86400) {
+        return fail(QStringLiteral("--timeout needs a whole number of seconds from 0 to 86400"));
+      }
+      out.Timeout = text.toInt();
     } else if (arg == QLatin1String("--parallel")) {
       if (!value(arg, text) || !IsNumber(text) || text.size() > 2 || text.toInt() < 1 ||
           text.toInt() > 16) {
@@ -171,6 +176,8 @@ QString CliUsage() {
       "  --resume                  resume partial transfers where the server allows it\n"
       "  --retries N               login attempts (default 3)\n"
       "  --delay SECONDS           pause between login attempts (default 1)\n"
+      "  --timeout SECONDS         give up a request after this long without any data\n"
+      "                            from the server, 0 for no limit (default 30)\n"
       "  --ftp-proxy HOST[:PORT]   log in through an FTP proxy (USER user@host)\n"
       "  --socks4|--socks4a|--socks5 HOST:PORT   connect through a SOCKS server\n"
       "  --socks-user USER         SOCKS user name\n"

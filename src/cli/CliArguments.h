@@ -21,6 +21,7 @@ struct TCliArguments {
   QString SocksPort;
   QString SocksUser;
   QString SocksPassword;
+  int Timeout = 30;  // seconds without a byte from a server; 0 waits without limit
   int Parallel = 0;  // get/put/copy through the queue with this many carriers; 0: one connection
   bool Quiet = false;
   bool Help = false;

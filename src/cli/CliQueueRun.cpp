@@ -18,11 +18,15 @@ QString ItemText(const QString& command, const QString& fileName, const QString&
 
 }  // namespace
 
-TCliQueueRun::TCliQueueRun(int carriers, bool quiet, TTerminalOutput& out)
-    : m_carriers(carriers), m_quiet(quiet), m_out(out) {}
+TCliQueueRun::TCliQueueRun(int carriers, int timeout, bool quiet, TTerminalOutput& out)
+    : m_carriers(carriers), m_timeout(timeout), m_quiet(quiet), m_out(out) {}
 
 int TCliQueueRun::Run(std::vector<std::unique_ptr<TFTPCarryItem>> items) {
-  TCarrierQueue queue([] { return std::make_unique<TThreadedFTPCarrier>(); }, GlobalOptions());
+  // The command line's limit for this run only; the stored options stay as they are. The copy
+  // shares the options' extension list.
+  TGlobalOptions options = GlobalOptions();
+  options.Timeout = m_timeout;
+  TCarrierQueue queue([] { return std::make_unique<TThreadedFTPCarrier>(); }, options);
   QTextStream out(stdout);
   QEventLoop loop;
   size_t successShown = 0;

@@ -68,6 +68,7 @@ int TCliRunner::Run() {
   c.ResumeTransfer = m_args.Resume;
   c.LoginRetry = m_args.Retries;
   c.ReloginDelay = m_args.Delay;
+  c.Timeout = m_args.Timeout;
   c.ASCIIExts = GlobalOptions().ASCIIExts();
   c.LsOption = QStringLiteral("-a");
   c.OnDisplay = [this](TThreadedFTPClient*, const QString& line) {
@@ -400,7 +401,7 @@ std::unique_ptr<TFTPCarryItem> TCliRunner::SourceItem(const QString& remotePath,
 int TCliRunner::RunQueue(std::vector<std::unique_ptr<TFTPCarryItem>> items) {
   // The probing connection is not needed while the carriers work.
   Call(&TThreadedFTPClient::Quit);
-  TCliQueueRun run(std::max(1, m_args.Parallel), m_args.Quiet, m_out);
+  TCliQueueRun run(std::max(1, m_args.Parallel), m_args.Timeout, m_args.Quiet, m_out);
   m_queueRun = &run;
   const int status = run.Run(std::move(items));
   m_queueRun = nullptr;

@@ -96,11 +96,40 @@ TEST(CliArguments, OptionsCommandsAndErrors) {
   }
   TCliArguments help;
   EXPECT_TRUE(ParseCliArguments({"--help"}, help, &error));
+  EXPECT_TRUE(CliUsage().contains("--timeout SECONDS"));
   EXPECT_TRUE(help.Help);
   TCliArguments proxy;
   ASSERT_TRUE(
       ParseCliArguments({"--ftp-proxy", "proxy.example.com", "ftp://h", "pwd"}, proxy, &error));
   EXPECT_EQ(proxy.FtpProxyPort, "21");
+}
+
+TEST(CliArguments, TimeoutIsAWholeNumberOfSecondsUpToADay) {
+  TCliArguments defaults;
+  QString error;
+  ASSERT_TRUE(ParseCliArguments({"ftp://h", "pwd"}, defaults, &error));
+  EXPECT_EQ(defaults.Timeout, 30);
+  const struct {
+    const char* value;
+    int expected;  // -1: a usage error
+  } cases[] = {{"0", 0},   {"1", 1},    {"86400", 86400}, {"007", 7},     {"86401", -1},
+               {"-1", -1}, {"1.5", -1}, {"", -1},         {"thirty", -1}, {"99999999999", -1},
+               {"+5", -1}, {" 5", -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    TCliArguments args;
+    error.clear();
+    const bool ok = ParseCliArguments({"--timeout", c.value, "ftp://h", "pwd"}, args, &error);
+    EXPECT_EQ(ok, c.expected >= 0) << error.toStdString();
+    if (ok) {
+      EXPECT_EQ(args.Timeout, c.expected);
+    } else {
+      EXPECT_TRUE(error.contains("--timeout")) << error.toStdString();
+    }
+  }
+  TCliArguments missing;
+  EXPECT_FALSE(ParseCliArguments({"--timeout"}, missing, &error));
+  EXPECT_TRUE(error.contains("--timeout")) << error.toStdString();
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 
 #include "CliProcess.h"
 #include "support/FtpFixtures.h"
+#include "support/ScriptedFtpServer.h"
 #include "support/TestPaths.h"
 
 using namespace testsupport;
@@ -103,6 +105,63 @@ TEST(CliCopy, CopiesFilesAndFoldersBetweenServersThroughTheQueue) {
   EXPECT_EQ(out.count("ok     Carry"), 2) << out.toStdString();
   EXPECT_EQ(out.count("FAILED Carry"), 1) << out.toStdString();
   EXPECT_TRUE(err.contains("missing.bin")) << err.toStdString();
+}
+
+TEST(CliTimeout, BadValueIsAUsageErrorAndHelpListsIt) {
+  Result r = RunCli({"--timeout", "86401", "ftp://127.0.0.1:1/", "pwd"}, "");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.contains("--timeout")) << r.err.toStdString();
+  r = RunCli({"--help"}, "");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(r.out.contains("--timeout SECONDS")) << r.out.toStdString();
+}
+
+// Answers what the background client and the carriers send while they log in.
+void ScriptLogin(ScriptedFtpServer& server) {
+  server.Always("USER", "331 Password please.\r\n");
+  server.Always("PASS", "230 Logged in.\r\n");
+  server.Always("SYST", "215 UNIX Type: L8\r\n");
+  server.Always("TYPE", "200 Type set.\r\n");
+  server.Always("REST", "350 Restarting.\r\n");
+}
+
+TEST(CliTimeout, SilentServerEndsTheCommandInsteadOfHanging) {
+  ScriptedFtpServer server;
+  ScriptLogin(server);
+  server.Always("CWD", "250 Changed.\r\n");
+  server.Always("QUIT", "221 Bye.\r\n");
+  server.Expect("PWD", ScriptedReply());  // never answered
+  QElapsedTimer clock;
+  clock.start();
+  const Result r =
+      RunCli({"--timeout", "1", QString("ftp://u@127.0.0.1:%1/").arg(server.Port()), "pwd"},
+             "secret", 20000);
+  EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+  EXPECT_LT(clock.elapsed(), 15000) << "the default limit of 30 s would still be waiting";
+  EXPECT_TRUE(server.Received().contains("PWD")) << server.Received().join(';').toStdString();
+}
+
+TEST(CliTimeout, QueueCarriersGetTheLimitToo) {
+  ScriptedFtpServer server;
+  ScriptLogin(server);
+  server.Always("CWD /pub/file.bin", "550 Not a folder.\r\n");
+  server.Always("CWD", "250 Changed.\r\n");
+  server.Always("SIZE", "213 5\r\n");
+  server.Always("PASV", "227 Entering Passive Mode ({PASV}).\r\n");
+  server.Always("QUIT", "221 Bye.\r\n");
+  server.Expect("RETR", "150 Opening, then silence.\r\n");
+  auto dir = MakeTempDir("cli-timeout");
+  QElapsedTimer clock;
+  clock.start();
+  const Result r = RunCli(
+      {"--timeout", "1", "--parallel", "1", QString("ftp://u@127.0.0.1:%1/pub").arg(server.Port()),
+       "get", "file.bin", dir->path()},
+      "secret", 20000);
+  EXPECT_EQ(r.exitCode, 1) << r.out.toStdString() << r.err.toStdString();
+  EXPECT_LT(clock.elapsed(), 15000) << "the default limit of 30 s would still be waiting";
+  EXPECT_TRUE(r.out.contains("FAILED")) << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains("421 Timeout")) << r.out.toStdString();
+  EXPECT_EQ(server.PendingExpectations(), 0) << server.Received().join(';').toStdString();
 }
 
 class CliVsftpd : public VsftpdFixture {};

@@ -42,6 +42,11 @@ ScriptedReply& ScriptedReply::DataSend(const QByteArray& content) {
   return *this;
 }
 
+ScriptedReply& ScriptedReply::DataSendSplit(const QByteArray& content, int chunkSize, int pauseMs) {
+  m_steps.push_back({Step::DataSend, content, pauseMs, chunkSize});
+  return *this;
+}
+
 ScriptedReply& ScriptedReply::DataReceive() {
   m_steps.push_back({Step::DataReceive, {}, 0});
   return *this;
@@ -263,6 +268,10 @@ class ScriptedServerCore : public QObject {
     switch (step.kind) {
       case Step::DataSend:
         QObject::connect(data, &QTcpSocket::disconnected, this, closed);
+        if (step.chunkSize > 0 && step.bytes.size() > step.chunkSize) {
+          SendDataPieces(data, step.bytes, step.chunkSize, step.milliseconds);
+          break;
+        }
         data->write(step.bytes);
         data->disconnectFromHost();  // flushes first
         if (data->state() == QAbstractSocket::UnconnectedState) closed();
@@ -285,6 +294,20 @@ class ScriptedServerCore : public QObject {
         closed();
         break;
     }
+  }
+
+  // Writes the first piece now and the rest one by one after each pause, then closes.
+  void SendDataPieces(QPointer<QTcpSocket> data, QByteArray rest, int chunkSize, int pauseMs) {
+    if (!data || data->state() != QAbstractSocket::ConnectedState) return;
+    data->write(rest.left(chunkSize));
+    rest.remove(0, chunkSize);
+    if (rest.isEmpty()) {
+      data->disconnectFromHost();
+      return;
+    }
+    QTimer::singleShot(pauseMs, this, [this, data, rest, chunkSize, pauseMs] {
+      SendDataPieces(data, rest, chunkSize, pauseMs);
+    });
   }
 
   QTcpServer* m_server = nullptr;

@@ -23,6 +23,7 @@ class ScriptedReply {
     enum Kind { Send, Delay, HangUp, DataSend, DataReceive, DataHangUp } kind;
     QByteArray bytes;
     int milliseconds = 0;
+    int chunkSize = 0;  // DataSend: pieces of this size, `milliseconds` apart (0: all at once)
   };
 
   ScriptedReply() = default;
@@ -41,6 +42,8 @@ class ScriptedReply {
   // Sends the content on the data connection (the passive listener's next connection, or a
   // connection to the address of the last PORT), then closes it.
   ScriptedReply& DataSend(const QByteArray& content);
+  // As DataSend, in pieces of `chunkSize` with a pause of `pauseMs` before each further piece.
+  ScriptedReply& DataSendSplit(const QByteArray& content, int chunkSize, int pauseMs);
   // Reads the data connection until the client closes it; see ReceivedData().
   ScriptedReply& DataReceive();
   // Closes the data connection (or drops the next one) without sending anything.

@@ -1,6 +1,7 @@
 #include "core/ftp/CustomFtpClientEx.h"
 
 #include <QHostAddress>
+#include <QTimer>
 #include <cstring>
 
 #include "core/common/WireText.h"
@@ -48,7 +49,11 @@ bool IsFinalLine(const QString& line) {
 TCustomFtpClientEx::TCustomFtpClientEx()
     : m_notifier(std::make_unique<QObject>()),
       m_controlSocket(std::make_unique<TWSocket>()),
-      m_dataSocket(std::make_unique<TWSocket>()) {
+      m_dataSocket(std::make_unique<TWSocket>()),
+      m_inactivityTimer(std::make_unique<QTimer>()) {
+  m_inactivityTimer->setSingleShot(true);
+  QObject::connect(m_inactivityTimer.get(), &QTimer::timeout, m_notifier.get(),
+                   [this] { InactivityExpired(); });
   m_controlSocket->OnDnsLookupDone = [this](TWSocket*, int error) { ControlDnsLookupDone(error); };
   m_controlSocket->OnSessionConnected = [this](TWSocket*, int error) {
     ControlSessionConnected(error);
@@ -59,6 +64,7 @@ TCustomFtpClientEx::TCustomFtpClientEx()
 }
 
 TCustomFtpClientEx::~TCustomFtpClientEx() {
+  m_inactivityTimer->stop();
   for (TWSocket* socket : {m_controlSocket.get(), m_dataSocket.get()}) {
     socket->OnDnsLookupDone = nullptr;
     socket->OnSessionConnected = nullptr;
@@ -251,6 +257,7 @@ void TCustomFtpClientEx::IssueCommand(TFtpRequest kind, const QString& line,
   m_doneHandler = std::move(doneHandler);
   m_errorMessage.clear();
   SetState(ftpStateWaitReply);
+  WatchServer();
   SendCommand(line);
   if (m_controlSocket->State() != wsConnected) {
     // Nothing was sent, so no reply can come: end the request now instead of waiting forever.
@@ -300,6 +307,7 @@ void TCustomFtpClientEx::FinishRequest(int error) {
     next();
     return;
   }
+  StopWatching();
   SetState(ftpStateReady);
   ClearDataHandlers();
   if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
@@ -378,6 +386,7 @@ void TCustomFtpClientEx::ControlDnsLookupDone(int error) {
   if (!IsDottedAddress(name) && OnConnectState) OnConnectState(this, ftpConStateDNSLookupDone);
   if (OnConnectState) OnConnectState(this, ftpConStateContact);
   SetState(ftpStateWaitBanner);
+  WatchServer();
   QString failure;
   try {
     socket->Connect();
@@ -396,6 +405,7 @@ void TCustomFtpClientEx::ControlDnsLookupDone(int error) {
 
 void TCustomFtpClientEx::ControlSessionConnected(int error) {
   if (error == 0) {
+    ServerAlive();
     if (OnConnectState) OnConnectState(this, ftpConStateContacted);
     Connected = true;
     return;
@@ -419,6 +429,7 @@ void TCustomFtpClientEx::ControlDataAvailable(int error) {
   const qint64 count =
       m_controlSocket->Receive(m_receiveBuffer + m_receiveCount, kLimit - m_receiveCount);
   if (count <= 0) return;
+  ServerAlive();
   m_receiveCount += static_cast<int>(count);
   const bool acceptLF = Options.testFlag(ftpAcceptLF);
   bool stop = false;
@@ -577,7 +588,64 @@ void TCustomFtpClientEx::Abort() {
   CloseLocalStream();
   ResumeAt = 0;
   Connected = false;
+  StopWatching();
   SetState(ftpStateReady);
+}
+
+// ---- Inactivity limit
+
+void TCustomFtpClientEx::WatchServer() {
+  // 24 days of milliseconds still fit the timer's interval.
+  m_watchSeconds = qBound(0, InactivityTimeout, 2000000);
+  m_sinceServerLife.start();
+  if (m_watchSeconds == 0) {
+    m_inactivityTimer->stop();
+    return;
+  }
+  m_inactivityTimer->start(m_watchSeconds * 1000);
+}
+
+void TCustomFtpClientEx::ServerAlive() {
+  // Only the moment is noted: re-arming the timer for every block of a fast transfer would
+  // cost more than the transfer. The timer looks at the moment when it fires.
+  m_sinceServerLife.start();
+}
+
+void TCustomFtpClientEx::StopWatching() {
+  m_inactivityTimer->stop();
+}
+
+void TCustomFtpClientEx::InactivityExpired() {
+  if (m_doneGuard) return;  // the request ended while the timeout was queued
+  const int seconds = m_watchSeconds;
+  const qint64 silentMs = m_sinceServerLife.elapsed();
+  if (silentMs < qint64(seconds) * 1000) {
+    m_inactivityTimer->start(static_cast<int>(qint64(seconds) * 1000 - silentMs));
+    return;
+  }
+  QString line =
+      QStringLiteral("! No data from the server for %1 seconds: connection closed").arg(seconds);
+  DoDisplay(line);
+  if (OnInactivityTimeout) OnInactivityTimeout(this, line);
+  if (m_doneGuard) return;  // a handler ended the request itself (an abort, say)
+  // The silent server may still answer later; nothing it says may reach this request, so both
+  // connections go and no step of a compound request follows.
+  m_next = nullptr;
+  m_doneHandler = nullptr;
+  m_nextStep = nullptr;
+  m_pendingSteps.Clear();
+  m_savedCode = -1;
+  LastResponse =
+      QStringLiteral("421 Timeout: no data from the server for %1 seconds.").arg(seconds);
+  StatusCode = 421;
+  m_errorMessage = LastResponse;
+  m_requestResult = 421;
+  CloseDataQuietly();
+  CloseLocalStream();
+  ResumeAt = 0;
+  if (m_controlSocket->State() != wsClosed) CloseControl();  // ends the request, as a hang-up
+  Connected = false;
+  FinishRequest(421);
 }
 
 // ---- Compound requests

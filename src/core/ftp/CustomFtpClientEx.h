@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QObject>
 #include <QString>
@@ -12,6 +13,8 @@
 #include "core/ftp/FtpTypes.h"
 #include "core/ftp/HrpCounter.h"
 #include "core/ftp/WSocket.h"
+
+class QTimer;
 
 // One asynchronous FTP client connection: the control connection, reply reading, the request
 // machinery with single commands and compound requests, and the connection types. Every
@@ -44,6 +47,7 @@ class TCustomFtpClientEx {
   QString LsOption = QStringLiteral("-a");
   // Seconds without a byte from the server while a reply, a data connection or data is
   // awaited before the request fails and the connection is closed; 0 waits without limit.
+  // Read whenever a wait starts, so a change takes effect with the next command.
   int InactivityTimeout = 0;
 
   QString LocalFileName() const { return m_localFileName; }
@@ -77,6 +81,10 @@ class TCustomFtpClientEx {
   TBgExceptionEvent OnBgException;
   TFtpTransferStateEvent OnTransferState;
   TFTPConnectStateEvent OnConnectState;
+  // The inactivity limit ended the running request; Msg is the "! " line also shown through
+  // OnDisplay. Fired before the connection closes (OnSessionClosed follows, then the request
+  // ends with 421).
+  TFtpDisplay OnInactivityTimeout;
 
   // ---- Public fields
   TFtpEngineState State() const { return m_state; }
@@ -211,6 +219,13 @@ class TCustomFtpClientEx {
   void ApplySocks(const std::function<void(TWSocket*)>& change);
   QString UserLine() const;
 
+  // ---- Inactivity limit: one single-shot timer that runs while an open request awaits the
+  // server and restarts on every sign of life from it.
+  void WatchServer();  // a wait for the server begins now
+  void ServerAlive();  // a byte came in, a data connection was made or the peer took data
+  void StopWatching();
+  void InactivityExpired();
+
   // ---- Data side
   enum class DataVerb { Retr, List, Nlst };
   void StartDownload(DataVerb verb);
@@ -254,6 +269,9 @@ class TCustomFtpClientEx {
   std::unique_ptr<QObject> m_notifier;  // target of the deferred calls
   std::unique_ptr<TWSocket> m_controlSocket;
   std::unique_ptr<TWSocket> m_dataSocket;
+  std::unique_ptr<QTimer> m_inactivityTimer;
+  QElapsedTimer m_sinceServerLife;  // since the last sign of life of the server
+  int m_watchSeconds = 0;           // the limit of the wait in progress
 
   // Compound request
   TFtpSteps m_pendingSteps;

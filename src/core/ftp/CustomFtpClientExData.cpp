@@ -76,6 +76,7 @@ void TCustomFtpClientEx::ClearDataHandlers() {
   data->OnSessionClosed = nullptr;
   data->OnDataAvailable = nullptr;
   data->OnDataSent = nullptr;
+  data->OnSendProgress = nullptr;
 }
 
 void TCustomFtpClientEx::CloseDataQuietly() {
@@ -337,6 +338,8 @@ void TCustomFtpClientEx::StartDownload(DataVerb verb) {
     }
   }
 
+  // From here on the server owes a data connection, its bytes and the replies.
+  WatchServer();
   if (Passive) {
     m_dataSocket->OnSessionConnected = [this](TWSocket*, int error) { DownloadConnected(error); };
     QString failure;
@@ -365,7 +368,9 @@ void TCustomFtpClientEx::DownloadConnected(int error) {
   if (error != 0) {
     FailTransfer(550, QStringLiteral("Unable to establish data connection, error #%1").arg(error),
                  false);
+    return;
   }
+  ServerAlive();
 }
 
 void TCustomFtpClientEx::DownloadAccept() {
@@ -380,6 +385,7 @@ void TCustomFtpClientEx::DownloadAccept() {
   data->Dup(handle);
   m_startTick = NowTick();
   m_counter.Start();
+  ServerAlive();
 }
 
 void TCustomFtpClientEx::DownloadFirstReply() {
@@ -423,6 +429,7 @@ void TCustomFtpClientEx::ReceiveData() {
       }
       return;
     }
+    ServerAlive();
     ByteCount += count;
     TransferTick();
     if (LocalStream) {
@@ -516,6 +523,7 @@ void TCustomFtpClientEx::StartUpload(bool append) {
 
   // Not ready while the connection is made or the command is out.
   SetState(ftpStateWaitReply);
+  WatchServer();
   if (Passive) {
     m_dataSocket->OnSessionConnected = [this](TWSocket*, int error) { UploadConnected(error); };
     QString failure;
@@ -536,6 +544,7 @@ void TCustomFtpClientEx::UploadConnected(int error) {
   data->OnSessionClosed = [this](TWSocket*, int e) { UploadClosed(e); };
   data->OnDataAvailable = nullptr;
   data->OnDataSent = nullptr;
+  data->OnSendProgress = [this](TWSocket*, int) { ServerAlive(); };
   m_dataAccepted = true;
   m_startTick = NowTick();
   m_counter.Start();
@@ -544,6 +553,7 @@ void TCustomFtpClientEx::UploadConnected(int error) {
                  false);
     return;
   }
+  ServerAlive();
   SetState(ftpStateWaitReply);
   SetNextReplyHandler([this] { UploadFirstReply(); });
   SendCommand((m_appendFlag ? QStringLiteral("APPE ") : QStringLiteral("STOR ")) + HostFileName);
@@ -559,12 +569,12 @@ void TCustomFtpClientEx::UploadAccept() {
   ClearDataHandlers();
   data->Close();
   data->OnSessionClosed = [this](TWSocket*, int e) { UploadClosed(e); };
-  data->OnDataAvailable = [](TWSocket* socket, int) {
+  data->OnDataAvailable = [this](TWSocket* socket, int) {
     char drop[2048];
-    while (socket->Receive(drop, sizeof drop) > 0) {
-    }
+    while (socket->Receive(drop, sizeof drop) > 0) ServerAlive();
   };
   data->OnDataSent = [this](TWSocket*, int e) { SendNextBlock(e); };
+  data->OnSendProgress = [this](TWSocket*, int) { ServerAlive(); };
   data->Dup(handle);
   if (data->SendBufferSize() < 0) {
     RaiseError(QStringLiteral("winsock.getsockopt(SO_SNDBUF) failed"));
@@ -574,6 +584,7 @@ void TCustomFtpClientEx::UploadAccept() {
   data->LingerTimeout = 10;
   data->ApplyLinger();
   m_dataAccepted = true;
+  ServerAlive();
   if (m_serverReady && !m_sendingStarted) {
     m_sendingStarted = true;
     PostDeferred([this] { StartSending(); });

@@ -46,6 +46,7 @@ TWSocket::~TWSocket() {
   OnSessionClosed = nullptr;
   OnDataAvailable = nullptr;
   OnDataSent = nullptr;
+  OnSendProgress = nullptr;
   OnSessionAvailable = nullptr;
   if (m_lookupId >= 0) QHostInfo::abortHostLookup(m_lookupId);
   Close();
@@ -339,6 +340,7 @@ void TWSocket::RemoteClosed(int error) {
 }
 
 void TWSocket::OnSocketBytesWritten() {
+  if (m_socket && m_sending) Fire(OnSendProgress, 0);
   if (m_socket && m_sending && m_socket->bytesToWrite() == 0) {
     m_sending = false;
     Fire(OnDataSent, 0);

@@ -86,6 +86,9 @@ class TWSocket : public QObject {
   TNotifyError OnDataAvailable;
   TNotifyError OnDataSent;
   TNotifyError OnSessionAvailable;
+  // Fires each time the system takes some of the queued bytes, before OnDataSent (which waits
+  // for all of them): a peer that keeps reading, however slowly, shows up here.
+  TNotifyError OnSendProgress;
 
   // A dotted address completes at once, inside the call; a name completes later.
   void DnsLookup(const QString& hostName);

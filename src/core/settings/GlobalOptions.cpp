@@ -73,8 +73,10 @@ void TGlobalOptions::LoadGlobalOptions(RegistryStore& store) {
   key.ReadInteger(QStringLiteral("FTPProxyType"), FTPProxyType);
   readNonEmpty("FTPProxyServer", FTPProxyServer);
   key.ReadInteger(QStringLiteral("FTPProxyPort"), FTPProxyPort);
+  key.ReadInteger(QStringLiteral("Timeout"), Timeout);
   key.CloseKey();
   if (FontSize > kMaxFontSize) FontSize = kMaxFontSize;
+  Timeout = qBound(0, Timeout, kMaxTimeout);
 }
 
 void TGlobalOptions::SaveGlobalOptions(RegistryStore& store) const {
@@ -95,6 +97,7 @@ void TGlobalOptions::SaveGlobalOptions(RegistryStore& store) const {
   key.WriteInteger(QStringLiteral("FTPProxyType"), FTPProxyType);
   key.WriteString(QStringLiteral("FTPProxyServer"), FTPProxyServer);
   key.WriteInteger(QStringLiteral("FTPProxyPort"), FTPProxyPort);
+  key.WriteInteger(QStringLiteral("Timeout"), Timeout);
   key.CloseKey();
 }
 

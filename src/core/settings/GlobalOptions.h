@@ -12,6 +12,7 @@
 class TGlobalOptions {
  public:
   static constexpr int kMaxFontSize = 9;
+  static constexpr int kMaxTimeout = 86400;  // one day, in seconds
 
   TGlobalOptions();
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -108,8 +109,18 @@ TGlobalOptionsForm::TGlobalOptionsForm(QWidget* owner, TGlobalOptions& options,
     transferLayout->addWidget(ASCIIFileExtsEdit);
     transferLayout->addWidget(new QLabel(QStringLiteral("Temporary Download Folder:")));
     transferLayout->addWidget(Row(transfer, {TempDownloadFolderEdit, TempDownloadFolderButton}));
+    auto* connection = new QGroupBox(QStringLiteral("Connection"));
+    auto* connectionForm = new QFormLayout(connection);
+    TimeoutSpinBox = new QSpinBox(connection);
+    TimeoutSpinBox->setObjectName(QStringLiteral("TimeoutSpinBox"));
+    TimeoutSpinBox->setRange(0, TGlobalOptions::kMaxTimeout);
+    TimeoutSpinBox->setSpecialValueText(QStringLiteral("0 = no limit"));
+    TimeoutSpinBox->setToolTip(
+        QStringLiteral("Seconds without any data from a server before a request gives up"));
+    connectionForm->addRow(QStringLiteral("Timeout (seconds):"), TimeoutSpinBox);
     sheet->addWidget(auth);
     sheet->addWidget(transfer);
+    sheet->addWidget(connection);
     sheet->addStretch();
   }
   // Feedback
@@ -209,6 +220,7 @@ void TGlobalOptionsForm::FillFromOptions() {
   EmailEdit->setText(m_options.Email);
   ASCIIFileExtsEdit->setText(m_options.ASCIIFileExtsText());
   TempDownloadFolderEdit->setText(m_options.TempDownloadFolder);
+  TimeoutSpinBox->setValue(m_options.Timeout);
   LoggedinWavEdit->setText(m_options.LoggedinWav);
   ErrorWavEdit->setText(m_options.ErrorWav);
   TransferDoneWavEdit->setText(m_options.TransferDoneWav);
@@ -280,6 +292,7 @@ void TGlobalOptionsForm::OkButtonClick() {
   m_options.Email = EmailEdit->text();
   m_options.SetASCIIFileExts(TGlobalOptions::ParseASCIIFileExts(ASCIIFileExtsEdit->text()));
   m_options.TempDownloadFolder = TempDownloadFolderEdit->text();
+  m_options.Timeout = TimeoutSpinBox->value();
   m_options.LoggedinWav = LoggedinWavEdit->text();
   m_options.ErrorWav = ErrorWavEdit->text();
   m_options.TransferDoneWav = TransferDoneWavEdit->text();

@@ -7,6 +7,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabWidget;
 class TColorPicker;
 class TGlobalOptions;
@@ -28,6 +29,7 @@ class TGlobalOptionsForm : public QDialog {
   QLineEdit* ASCIIFileExtsEdit;
   QLineEdit* TempDownloadFolderEdit;
   QPushButton* TempDownloadFolderButton;
+  QSpinBox* TimeoutSpinBox;
   QLineEdit* LoggedinWavEdit;
   QLineEdit* ErrorWavEdit;
   QLineEdit* TransferDoneWavEdit;

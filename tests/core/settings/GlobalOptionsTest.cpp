@@ -26,6 +26,7 @@ TEST(GlobalOptions, DefaultsWhenNothingIsStored) {
   EXPECT_EQ(options.ErrorWav, "Error.wav");
   EXPECT_EQ(options.FTPProxyType, 0);
   EXPECT_EQ(options.FTPProxyPort, 21);
+  EXPECT_EQ(options.Timeout, 30);
   EXPECT_TRUE(options.TempDownloadFolder.endsWith(QDir::separator()));
   EXPECT_TRUE(options.Email.contains('@'));
 }
@@ -69,13 +70,23 @@ TEST(GlobalOptions, LoadRules) {
        [&dir](const TGlobalOptions& o) {
          EXPECT_EQ(o.TempDownloadFolder, dir->path() + QDir::separator());
        }},
+      {"timeout taken as stored", [](RegistryStore& s) { s.WriteInteger(kKey, "Timeout", 0); },
+       [](const TGlobalOptions& o) { EXPECT_EQ(o.Timeout, 0); }},
+      {"negative timeout clamped to 0",
+       [](RegistryStore& s) { s.WriteInteger(kKey, "Timeout", -5); },
+       [](const TGlobalOptions& o) { EXPECT_EQ(o.Timeout, 0); }},
+      {"huge timeout clamped to a day",
+       [](RegistryStore& s) { s.WriteInteger(kKey, "Timeout", 2000000000); },
+       [](const TGlobalOptions& o) { EXPECT_EQ(o.Timeout, 86400); }},
       {"wrong types keep defaults",
        [](RegistryStore& s) {
          s.WriteString(kKey, "FontSize", "9");
          s.WriteInteger(kKey, "FontName", 3);
          s.WriteString(kKey, "FTPProxyPort", "8021");
+         s.WriteString(kKey, "Timeout", "5");
        },
        [](const TGlobalOptions& o) {
+         EXPECT_EQ(o.Timeout, 30);
          EXPECT_EQ(o.FontSize, 8);
          EXPECT_EQ(o.FontName, "Tahoma");
          EXPECT_EQ(o.FTPProxyPort, 21);
@@ -98,16 +109,17 @@ TEST(GlobalOptions, SaveWritesEveryValueWithItsType) {
   options.FTPProxyType = 1;
   options.FTPProxyServer = "proxy.example.com";
   options.FTPProxyPort = 8021;
+  options.Timeout = 120;
   options.SaveGlobalOptions(store);
   EXPECT_EQ(store.ValueNames(kKey),
             QStringList({"FontName", "FontSize", "ActiveBarColor", "InactiveBarColor", "Email",
                          "ASCIIFileExts", "TempDownloadFolder", "LoggedinWav", "ErrorWav",
                          "TransferDoneWav", "PingApp", "TelnetApp", "FTPProxyType",
-                         "FTPProxyServer", "FTPProxyPort"}));
+                         "FTPProxyServer", "FTPProxyPort", "Timeout"}));
   EXPECT_EQ(store.ReadString(kKey, "ASCIIFileExts"), QString(".txt;.htm;.html;.c;.cpp;.h;.hpp;"));
   EXPECT_EQ(store.ReadInteger(kKey, "ActiveBarColor"), -16777214);
-  for (const char* integer :
-       {"FontSize", "ActiveBarColor", "InactiveBarColor", "FTPProxyType", "FTPProxyPort"}) {
+  for (const char* integer : {"FontSize", "ActiveBarColor", "InactiveBarColor", "FTPProxyType",
+                              "FTPProxyPort", "Timeout"}) {
     EXPECT_EQ(store.TypeOf(kKey, integer), RegistryStore::ValueType::Integer) << integer;
   }
   TGlobalOptions loaded;
@@ -115,6 +127,7 @@ TEST(GlobalOptions, SaveWritesEveryValueWithItsType) {
   EXPECT_EQ(loaded.FTPProxyType, 1);
   EXPECT_EQ(loaded.FTPProxyServer, "proxy.example.com");
   EXPECT_EQ(loaded.FTPProxyPort, 8021);
+  EXPECT_EQ(loaded.Timeout, 120);
   EXPECT_EQ(loaded.ASCIIFileExts(), options.ASCIIFileExts());
 }
 

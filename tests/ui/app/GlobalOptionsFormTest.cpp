@@ -7,6 +7,7 @@
 #include <QFontComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "core/settings/GlobalOptions.h"
 #include "core/settings/RegistryPaths.h"
@@ -63,6 +64,26 @@ TEST(GlobalOptionsForm, OkStoresEverythingAndSaves) {
   EXPECT_EQ(store.ReadString(key, QStringLiteral("ASCIIFileExts")), QStringLiteral(".txt;.log;"));
   EXPECT_EQ(store.ReadInteger(key, QStringLiteral("FTPProxyPort")), 8021);
   EXPECT_EQ(store.ReadInteger(key, QStringLiteral("InactiveBarColor")), RGBToColor(1, 2, 3));
+}
+
+TEST(GlobalOptionsForm, TimeoutOnTheFtpTabFromNoLimitToADay) {
+  RegistryStore store;
+  TGlobalOptions options;
+  options.Timeout = 45;
+  TGlobalOptionsForm form(nullptr, options, store);
+  QSpinBox* spin = form.findChild<QSpinBox*>(QStringLiteral("TimeoutSpinBox"));
+  ASSERT_NE(spin, nullptr);
+  EXPECT_EQ(spin, form.TimeoutSpinBox);
+  EXPECT_TRUE(form.PageControl->widget(1)->isAncestorOf(spin));
+  EXPECT_EQ(form.PageControl->tabText(1), QStringLiteral("&FTP"));
+  EXPECT_EQ(spin->value(), 45);
+  spin->setValue(100000);
+  EXPECT_EQ(spin->value(), 86400);
+  spin->setValue(0);
+  EXPECT_EQ(spin->text(), QStringLiteral("0 = no limit"));
+  form.OkButton->click();
+  EXPECT_EQ(options.Timeout, 0);
+  EXPECT_EQ(store.ReadInteger(RegistryPaths::GlobalOptionsKey(), QStringLiteral("Timeout")), 0);
 }
 
 TEST(GlobalOptionsForm, BadProxyPortChangesNothing) {
