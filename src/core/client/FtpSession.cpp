@@ -45,6 +45,10 @@ void TFtpSession::HookEngine() {
   e.OnConnectState = [this](TCustomFtpClientEx*, TFTPConnectState state) {
     Display(ConnectStateLine(state));
   };
+  e.OnInactivityTimeout = [this](TCustomFtpClientEx*, QString& line) {
+    // The engine's "! " line, tagged like every other line of this session.
+    Display(Line("!", line.startsWith(QLatin1String("! ")) ? line.mid(2) : line));
+  };
   e.OnRequestDone = [this](TCustomFtpClientEx* engine, TFtpRequest, quint16 error) {
     // A notification left over from a request that was aborted after it had ended would
     // find the engine busy with the next one: only a ready engine can have finished.

@@ -161,3 +161,38 @@ TEST(CarrierHangUp, HostileNamesBecomeFailedItemsAndNothingLeavesTheFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A copy between two servers is silent on both control connections while it runs; once one
+// side has finished, the other must answer within the limit.
+TEST(CarrierHangUp, ServerToServerGivesUpOnAPeerThatStallsAfterTheOtherFinished) {
+  ScriptedFtpServer src;
+  ScriptedFtpServer dest;
+  for (ScriptedFtpServer* s : {&src, &dest}) StandingAnswers(*s);
+  src.Expect("PASV", "227 Entering Passive Mode (127,0,0,1,10,1).\r\n");
+  dest.Expect("PORT", "200 Ok.\r\n");
+  dest.Expect("STOR", ScriptedReply("150 Receiving.\r\n").Delay(20000).Send("226 Late.\r\n"));
+  // The source is silent longer than the limit before it finishes: that alone is no stall.
+  src.Expect("RETR", ScriptedReply("150 Sending.\r\n").Delay(1500).Send("226 Sent.\r\n"));
+  CarrierRun run;
+  TThreadedFTPCarrier& c = run.carrier;
+  c.FileName = "f.bin";
+  c.SrcHostName = c.DestHostName = "127.0.0.1";
+  c.SrcPort = QString::number(src.Port());
+  c.DestPort = QString::number(dest.Port());
+  c.SrcUserName = c.DestUserName = "u";
+  c.SrcPassword = c.DestPassword = "p";
+  c.SrcPath = "/a/";
+  c.DestPath = "/b/";
+  c.Timeout = 1;
+  ASSERT_TRUE(run.Run(TCarryRequest::CarryServerToServer, 10000)) << run.Log();
+  EXPECT_EQ(c.LastResult, 1);
+  EXPECT_EQ(c.LastError, "421 Timeout: no data from the server for 1 seconds.");
+  EXPECT_TRUE(
+      run.lines.contains("! [127.0.0.1]: No data from the server for 1 seconds: connection closed"))
+      << run.Log();
+  EXPECT_TRUE(run.lines.contains("< [127.0.0.1]: 226 Sent.")) << run.Log();
+}
+
+}  // namespace

@@ -211,3 +211,34 @@ TEST(ClientHangUp, RefusedStepsAreLoggedAndNeverEscape) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ClientHangUp, SilentServerTimesOutAndTheNextRequestReconnects) {
+  ScriptedFtpServer server;
+  server.Expect("USER", "331 Password required.\r\n");
+  server.Expect("PASS", "230 Logged in.\r\n");
+  StandingAnswers(server);
+  server.Expect("PWD", ScriptedReply().Delay(8000).Send("257 \"/late\"\r\n"));
+  ClientHarness h;
+  h.client->HostName = "127.0.0.1";
+  h.client->Port = QString::number(server.Port());
+  h.client->UserName = "bob";
+  h.client->Password = "secret";
+  h.client->Timeout = 1;
+  ASSERT_TRUE(h.Run(&TThreadedFTPClient::Connect));
+  ASSERT_EQ(h.client->LastResult, ftpResultOk);
+  h.lines.clear();
+  ASSERT_TRUE(h.Run(&TThreadedFTPClient::GetFolder, 5000));  // long before the reply
+  EXPECT_EQ(h.client->LastResult, ftpResultFailed);
+  EXPECT_EQ(h.client->LastError, "421 Timeout: no data from the server for 1 seconds.");
+  EXPECT_TRUE(h.lines.contains("! No data from the server for 1 seconds: connection closed"))
+      << h.lines.join('\n').toStdString();
+  h.lines.clear();
+  ASSERT_TRUE(h.Run(&TThreadedFTPClient::GetFolder));
+  EXPECT_EQ(h.client->LastResult, ftpResultOk);
+  EXPECT_TRUE(h.lines.contains("~ Connection closed. Reconnecting..."));
+  EXPECT_EQ(h.client->ServerFolder(), "/home/bob");
+}
+
+}  // namespace
