@@ -268,6 +268,11 @@ void Parse(const QByteArray& bytes, Key& root, QStringList& problems) {
   const QString text = Decode(bytes, problems);
   const QStringList rawLines = text.split(QLatin1Char('\n'));
   ParseIndex index;
+  struct {
+    QString path;  // below the hive
+    Key* key = nullptr;
+    qsizetype depth = 0;
+  } previous;
   Key* current = nullptr;
   bool inRefusedKey = false;  // the values of a refused key go with it, reported once
   bool headerSeen = false;
@@ -313,13 +318,28 @@ void Parse(const QByteArray& bytes, Key& root, QStringList& problems) {
         report(where + QStringLiteral("key outside %1").arg(hivePrefix));
         continue;
       }
-      const QStringList parts = SplitPath(path.mid(hivePrefix.size() + 1));
-      if (parts.size() > kMaxKeyDepth) {
+      // A saved file names every key by its full path right after its parent: start from the
+      // previous key when it is the parent, so deep keys read in linear time.
+      const QString relative = path.mid(hivePrefix.size() + 1);
+      Key* key = &root;
+      qsizetype depth = 0;
+      QString rest = relative;
+      if (previous.key != nullptr && relative.startsWith(previous.path) &&
+          relative.size() > previous.path.size() &&
+          relative.at(previous.path.size()) == QLatin1Char('\\')) {
+        key = previous.key;
+        depth = previous.depth;
+        rest = relative.sliced(previous.path.size());
+      }
+      const QStringList parts = SplitPath(rest);
+      previous = {};
+      if (depth + parts.size() > kMaxKeyDepth) {
         report(where + QStringLiteral("key nested deeper than %1 levels").arg(kMaxKeyDepth));
         continue;
       }
-      current = &root;
-      for (const QString& part : parts) current = index.Child(*current, part);
+      for (const QString& part : parts) key = index.Child(*key, part);
+      previous = {relative, key, depth + parts.size()};
+      current = key;
       inRefusedKey = false;
       continue;
     }
