@@ -38,6 +38,33 @@ std::unique_ptr<RegistryStore::Key> CopyKey(const RegistryStore::Key& key) {
   return copy;
 }
 
+// Levels below `key`: 0 for a key without sub-keys.
+int SubtreeHeight(const RegistryStore::Key& key) {
+  int height = 0;
+  for (const auto& child : key.children) height = std::max(height, 1 + SubtreeHeight(*child));
+  return height;
+}
+
+constexpr QFileDevice::Permissions kPrivateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ReadUser | QFileDevice::WriteUser;
+constexpr QFileDevice::Permissions kPrivateFolder =
+    kPrivateFile | QFileDevice::ExeOwner | QFileDevice::ExeUser;
+
+// Creates `path` and its missing parents private to the owner, whatever the umask.
+bool MakePrivatePath(const QString& path) {
+  const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+  if (QFileInfo(clean).isDir()) return true;
+  const QString parent = QFileInfo(clean).absolutePath();
+  if (parent != clean && !MakePrivatePath(parent)) return false;
+  if (!QDir().mkdir(clean, kPrivateFolder) && !QFileInfo(clean).isDir()) return false;
+  return QFile::setPermissions(clean, kPrivateFolder);
+}
+
+// Makes a settings file, or a copy of one, readable by its owner only.
+void MakePrivate(const QString& path) {
+  if ((QFile::permissions(path) & ~kPrivateFile) != 0) QFile::setPermissions(path, kPrivateFile);
+}
+
 bool SamePath(const QStringList& a, const QStringList& b) {
   if (a.size() != b.size()) return false;
   for (qsizetype i = 0; i < a.size(); ++i) {
@@ -53,6 +80,11 @@ bool IsInside(const QStringList& inner, const QStringList& outer) {
 
 void SetError(QString* error, const QString& text) {
   if (error != nullptr) *error = text;
+}
+
+QString TooDeep() {
+  return QStringLiteral("Keys cannot nest deeper than %1 levels.")
+      .arg(RegistryFormat::kMaxKeyDepth);
 }
 
 }  // namespace
@@ -111,12 +143,13 @@ RegistryStore::LoadResult RegistryStore::Load() {
   }
   const QByteArray bytes = file.readAll();
   file.close();
+  MakePrivate(m_filePath);  // written by an older version or by hand with looser modes
   RegistryFormat::Parse(bytes, *m_root, result.problems);
   if (!result.problems.isEmpty()) {
     const QString aside =
         m_filePath + QStringLiteral(".unreadable-") +
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
-    if (QFile::copy(m_filePath, aside)) {
+    if (KeepAside(aside, bytes)) {
       result.keptAsidePath = aside;
     } else {
       m_saveBlocked = true;  // nowhere to keep it: do not overwrite it either
@@ -124,6 +157,17 @@ RegistryStore::LoadResult RegistryStore::Load() {
   }
   m_lastLoad = result;
   return result;
+}
+
+bool RegistryStore::KeepAside(const QString& path, const QByteArray& bytes) {
+  QFile copy(path);
+  // Private before the first byte goes in: the copy holds the same passwords.
+  if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+  const bool written = copy.setPermissions(kPrivateFile) && copy.write(bytes) == bytes.size();
+  copy.close();
+  if (written && copy.error() == QFileDevice::NoError) return true;
+  QFile::remove(path);
+  return false;
 }
 
 bool RegistryStore::Save(QString* error) {
@@ -141,13 +185,16 @@ bool RegistryStore::SaveLocked(QString* error) {
     return false;
   }
   const QFileInfo info(m_filePath);
-  if (!QDir().mkpath(info.absolutePath())) {
+  if (!MakePrivatePath(info.absolutePath())) {
     SetError(error, QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
     return false;
   }
   QSaveFile file(m_filePath);
-  if (!file.open(QIODevice::WriteOnly)) {
+  // QSaveFile gives a new file the umask's modes and a replacement the old file's modes; the
+  // file holds passwords, so it is made private before anything is written to it.
+  if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(kPrivateFile)) {
     SetError(error, file.errorString());
+    file.cancelWriting();
     return false;
   }
   file.write(RegistryFormat::Serialize(*m_root).toUtf8());
@@ -208,7 +255,9 @@ RegistryStore::Key* RegistryStore::FindKey(const QString& path) const {
 
 RegistryStore::Key* RegistryStore::FindOrCreateKey(const QString& path) {
   Key* key = m_root.get();
-  for (const QString& part : RegistryFormat::SplitPath(path)) {
+  const QStringList parts = RegistryFormat::SplitPath(path);
+  if (parts.size() > RegistryFormat::kMaxKeyDepth) return nullptr;
+  for (const QString& part : parts) {
     Key* child = ChildNamed(*key, part);
     if (child == nullptr) {
       if (!IsValidKeyName(part)) return nullptr;
@@ -244,6 +293,10 @@ bool RegistryStore::CreateChildKey(const QString& parentPath, const QString& nam
     return false;
   }
   if (ChildNamed(*parent, name) != nullptr) return true;
+  if (RegistryFormat::SplitPath(parentPath).size() >= RegistryFormat::kMaxKeyDepth) {
+    SetError(error, TooDeep());
+    return false;
+  }
   parent->children.push_back(std::make_unique<Key>());
   parent->children.back()->name = name;
   Changed();
@@ -293,6 +346,10 @@ bool RegistryStore::MoveKey(const QString& from, const QString& to, QString* err
   }
   if (FindKey(to) != nullptr) {
     SetError(error, QStringLiteral("The key %1 already exists.").arg(to));
+    return false;
+  }
+  if (toParts.size() + SubtreeHeight(*source) > RegistryFormat::kMaxKeyDepth) {
+    SetError(error, TooDeep());
     return false;
   }
   BeginUpdate();

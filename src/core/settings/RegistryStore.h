@@ -12,6 +12,9 @@
 // value named "") and named values typed as strings or 32-bit integers. Values of other types
 // found in the file are kept as they are but read as unreadable.
 //
+// The file holds site passwords: it is written private to its owner (0600, in a folder created
+// 0700), and so are the copies of damaged files kept aside.
+//
 // Key paths are backslash-separated from the root of the current user's hive, with or without
 // a leading backslash: "\Software\Vornalo Explorer\GlobalOptions".
 class RegistryStore {
@@ -62,6 +65,7 @@ class RegistryStore {
   static bool IsValidKeyName(const QString& name, QString* error = nullptr);
 
   bool KeyExists(const QString& path) const;
+  // Keys nest at most RegistryFormat::kMaxKeyDepth levels deep; deeper ones are refused.
   bool CreateKey(const QString& path);  // creates missing parents too
   bool CreateChildKey(const QString& parentPath, const QString& name, QString* error = nullptr);
   bool DeleteKey(const QString& path);  // with everything below it
@@ -91,6 +95,7 @@ class RegistryStore {
   bool WriteValue(const QString& path, Value value);
   void Changed();
   bool SaveLocked(QString* error);
+  static bool KeepAside(const QString& path, const QByteArray& bytes);
 
   mutable std::recursive_mutex m_mutex;
   QString m_filePath;

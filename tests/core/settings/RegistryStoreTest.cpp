@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+
+#include "RegistryRoundTrip.h"
+#include "core/settings/RegistryFormat.h"
 
 #include "core/settings/RegistryKey.h"
 #include "core/settings/RegistryStore.h"
@@ -11,6 +16,8 @@ using testsupport::ReadFile;
 using testsupport::WriteFile;
 
 namespace {
+
+constexpr char kHeader[] = "Windows Registry Editor Version 5.00\n\n";
 
 class RegistryStoreTest : public ::testing::Test {
  protected:
@@ -186,6 +193,122 @@ TEST_F(RegistryStoreTest, ValuesOfUnknownTypesSurviveUntouched) {
   EXPECT_FALSE(store.ReadInteger("\\S", "Blob").has_value());
   store.WriteString("\\S", "Name", "y");
   EXPECT_TRUE(Text().contains("\"Blob\"=hex:01,02,03,04\n"));
+}
+
+// Every value a file loads with stays through save and load cycles, also when the one before
+// it is a continued "hex:" value whose last line break is odd.
+TEST_F(RegistryStoreTest, ContinuedValuesNeverSwallowTheNextValue) {
+  struct Case {
+    const char* name;
+    QByteArray content;
+    const char* blob;  // the raw text of "Blob" in \S after loading
+  } cases[] = {
+      {"backslash and blank", "[HKEY_CURRENT_USER\\S]\n\"Blob\"=hex:\\ \n", "hex:"},
+      {"continued past a blank",
+       "[HKEY_CURRENT_USER\\S]\n\"Blob\"=hex:01,\\\t\r\n  02\n\"Name\"=\"x\"\n", "hex:01,02"},
+      {"last line, no newline", "[HKEY_CURRENT_USER\\S]\n\"Name\"=\"x\"\n\"Blob\"=hex:01,\\",
+       "hex:01,"},
+      {"backslash left over by the continuation",
+       "[HKEY_CURRENT_USER\\S]\n\"Blob\"=hex:01\\\\\n\n\"Name\"=\"x\"\n", "hex:01"},
+      {"comment ending in a backslash",
+       "[HKEY_CURRENT_USER\\S]\n; note \\\n\"Name\"=\"x\"\n\"Blob\"=hex(2):41,00\n",
+       "hex(2):41,00"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    ASSERT_TRUE(WriteFile(path, QByteArray(kHeader) + c.content));
+    RegistryStore store(path);
+    store.Load();
+    EXPECT_EQ(store.TypeOf("\\S", "Blob"), RegistryStore::ValueType::Other) << c.name;
+    EXPECT_TRUE(store.ToText().contains(QString("\"Blob\"=") + c.blob + "\n")) << c.name;
+    // A value written after the blob lands on the line below it in the saved file.
+    ASSERT_TRUE(store.WriteString("\\S", "After", "y")) << c.name;
+    const QString saved = Text();
+    for (int cycle = 0; cycle < 3; ++cycle) {
+      RegistryStore loaded(path);
+      const auto result = loaded.Load();
+      EXPECT_TRUE(result.problems.isEmpty())
+          << c.name << ": " << result.problems.join(' ').toStdString();
+      EXPECT_EQ(loaded.ReadString("\\S", "After"), QString("y")) << c.name;
+      EXPECT_EQ(loaded.ValueExists("\\S", "Name"), QByteArray(c.content).contains("Name"))
+          << c.name;
+      ASSERT_TRUE(loaded.Save());
+      EXPECT_EQ(Text(), saved) << c.name;
+    }
+  }
+}
+
+TEST_F(RegistryStoreTest, DeepKeysAreRefusedAndTheFileKeptAside) {
+  // One key 100,000 levels deep: half a megabyte that used to overflow the stack.
+  QByteArray content = QByteArray(kHeader) + "[HKEY_CURRENT_USER";
+  for (int i = 0; i < 100000; ++i) content += "\\Deep";
+  content += "]\n\"Hidden\"=\"x\"\n[HKEY_CURRENT_USER\\S]\n\"HostName\"=\"ftp.example.com\"\n";
+  ASSERT_TRUE(WriteFile(path, content));
+  RegistryStore store(path);
+  const auto result = store.Load();
+  ASSERT_EQ(result.problems.size(), 1) << result.problems.join('\n').toStdString();
+  EXPECT_TRUE(result.problems.first().contains("deeper than 256"))
+      << result.problems.first().toStdString();
+  EXPECT_EQ(ReadFile(result.keptAsidePath), content);
+  EXPECT_FALSE(store.KeyExists("\\Deep"));
+  EXPECT_EQ(store.ReadString("\\S", "HostName"), QString("ftp.example.com"));
+
+  // 256 levels are fine, one more is refused however it would come about.
+  QString deepest;
+  for (int i = 0; i < RegistryFormat::kMaxKeyDepth; ++i) deepest += "\\K";
+  ASSERT_TRUE(store.CreateKey(deepest));
+  ASSERT_TRUE(store.WriteInteger(deepest, "Level", 256));
+  QString error;
+  EXPECT_FALSE(store.CreateKey(deepest + "\\Below"));
+  EXPECT_FALSE(store.CreateChildKey(deepest, "Below", &error));
+  EXPECT_TRUE(error.contains("256")) << error.toStdString();
+  EXPECT_FALSE(store.MoveKey("\\K", "\\S\\K", &error));
+  EXPECT_TRUE(store.KeyExists(deepest));
+  RegistryStore loaded(path);
+  EXPECT_TRUE(loaded.Load().problems.isEmpty());
+  EXPECT_EQ(loaded.ReadInteger(deepest, "Level"), 256);
+}
+
+TEST_F(RegistryStoreTest, TheFileIsPrivateWhateverTheUmask) {
+  const mode_t previous = umask(0);
+  const auto privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                           QFileDevice::ReadUser | QFileDevice::WriteUser;
+  const auto privateFolder = privateFile | QFileDevice::ExeOwner | QFileDevice::ExeUser;
+  const QString nested = dir->filePath("new/folder/registry.reg");
+  {
+    RegistryStore store(nested);
+    EXPECT_TRUE(store.CreateKey("\\S"));
+  }
+  EXPECT_EQ(QFile::permissions(nested), privateFile);
+  EXPECT_EQ(QFile::permissions(dir->filePath("new/folder")), privateFolder);
+  EXPECT_EQ(QFile::permissions(dir->filePath("new")), privateFolder);
+
+  // A file with looser modes is tightened on load and stays private through saves, and a
+  // damaged one is kept aside privately.
+  ASSERT_TRUE(WriteFile(path, QByteArray(kHeader) + "rubbish\n"));
+  ASSERT_TRUE(QFile::setPermissions(path, privateFile | QFileDevice::ReadGroup |
+                                              QFileDevice::ReadOther | QFileDevice::WriteOther));
+  RegistryStore store(path);
+  const auto result = store.Load();
+  EXPECT_EQ(QFile::permissions(path), privateFile);
+  ASSERT_FALSE(result.keptAsidePath.isEmpty());
+  EXPECT_EQ(QFile::permissions(result.keptAsidePath), privateFile);
+  ASSERT_TRUE(QFile::setPermissions(path, privateFile | QFileDevice::ReadOther));
+  EXPECT_TRUE(store.CreateKey("\\Again"));
+  EXPECT_EQ(QFile::permissions(path), privateFile);
+  umask(previous);
+}
+
+// Every input the settings fuzzer ever flagged, replayed through its check.
+TEST(RegistryFuzzRegressions, ReadSaveReadKeepsEverything) {
+  QDirIterator it(VORNALO_FUZZ_REGISTRY_CASES, QDir::Files);
+  int replayed = 0;
+  while (it.hasNext()) {
+    const QString file = it.next();
+    EXPECT_EQ(RegistryRoundTripFault(ReadFile(file)), QString()) << file.toStdString();
+    ++replayed;
+  }
+  EXPECT_GT(replayed, 0) << "no cases in " VORNALO_FUZZ_REGISTRY_CASES;
 }
 
 TEST_F(RegistryStoreTest, AnUnreadableFileIsNeverOverwritten) {
