@@ -1,9 +1,10 @@
 #include "support/ScriptedFtpServer.h"
 
+#include "core/common/BlockingCall.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QHostAddress>
-#include <QMutex>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <mutex>
 
 namespace testsupport {
 
@@ -58,11 +60,11 @@ ScriptedReply& ScriptedReply::DataHangUp() {
 }
 
 // Runs on the server's own thread. Everything a test may look at is under m_mutex.
-class ScriptedServerCore : public QObject {
+class ScriptedServerCore : public TCallReceiver {
  public:
   using Step = ScriptedReply::Step;
 
-  mutable QMutex m_mutex;
+  mutable std::mutex m_mutex;
   ScriptedReply m_greeting{"220 Scripted server ready.\r\n"};
   std::deque<std::pair<QString, ScriptedReply>> m_expectations;
   std::vector<std::pair<QString, ScriptedReply>> m_always;
@@ -91,7 +93,7 @@ class ScriptedServerCore : public QObject {
       ++m_generation;
       m_busy = false;
       {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         m_pending.clear();
         ++m_connections;
         for (const Step& step : m_greeting.Steps()) m_pending.push_back(step);
@@ -103,7 +105,7 @@ class ScriptedServerCore : public QObject {
         if (socket == m_control) {
           ++m_generation;
           m_busy = false;
-          QMutexLocker lock(&m_mutex);
+          std::lock_guard<std::mutex> lock(m_mutex);
           m_pending.clear();
         }
         socket->deleteLater();
@@ -137,7 +139,7 @@ class ScriptedServerCore : public QObject {
         m_activePort = static_cast<quint16>(parts.at(4).toUInt() * 256 + parts.at(5).toUInt());
       }
     }
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_received << line;
     m_receivedRaw << raw;
     if (!m_expectations.empty() &&
@@ -161,7 +163,7 @@ class ScriptedServerCore : public QObject {
     while (!m_busy) {
       Step step;
       {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (m_pending.empty()) return;
         step = m_pending.front();
         m_pending.pop_front();
@@ -255,7 +257,7 @@ class ScriptedServerCore : public QObject {
 
   void RunDataStep(const Step& step, QTcpSocket* data, int generation) {
     if (data == nullptr) {
-      QMutexLocker lock(&m_mutex);
+      std::unique_lock<std::mutex> lock(m_mutex);
       m_unexpected << QStringLiteral("(no data connection)");
       lock.unlock();
       Resume(generation);
@@ -278,11 +280,11 @@ class ScriptedServerCore : public QObject {
         break;
       case Step::DataReceive:
         QObject::connect(data, &QTcpSocket::readyRead, this, [this, data] {
-          QMutexLocker lock(&m_mutex);
+          std::lock_guard<std::mutex> lock(m_mutex);
           m_receivedData += data->readAll();
         });
         QObject::connect(data, &QTcpSocket::disconnected, this, [this, data, closed] {
-          QMutexLocker lock(&m_mutex);
+          std::unique_lock<std::mutex> lock(m_mutex);
           m_receivedData += data->readAll();
           lock.unlock();
           closed();
@@ -325,13 +327,11 @@ ScriptedFtpServer::ScriptedFtpServer() : m_thread(std::make_unique<QThread>()) {
   m_core = new ScriptedServerCore();
   m_core->moveToThread(m_thread.get());
   m_thread->start();
-  QMetaObject::invokeMethod(
-      m_core, [core = m_core] { core->Init(); }, Qt::BlockingQueuedConnection);
+  m_core->BlockingCall([core = m_core] { core->Init(); });
 }
 
 ScriptedFtpServer::~ScriptedFtpServer() {
-  QMetaObject::invokeMethod(
-      m_core, [core = m_core] { delete core; }, Qt::BlockingQueuedConnection);
+  m_core->BlockingCall([core = m_core] { delete core; });
   m_thread->quit();
   m_thread->wait(10000);
 }
@@ -341,47 +341,47 @@ quint16 ScriptedFtpServer::Port() const {
 }
 
 void ScriptedFtpServer::SetGreeting(const ScriptedReply& reply) {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   m_core->m_greeting = reply;
 }
 
 void ScriptedFtpServer::Expect(const QString& commandPrefix, const ScriptedReply& reply) {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   m_core->m_expectations.emplace_back(commandPrefix, reply);
 }
 
 void ScriptedFtpServer::Always(const QString& commandPrefix, const ScriptedReply& reply) {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   m_core->m_always.emplace_back(commandPrefix, reply);
 }
 
 QStringList ScriptedFtpServer::Received() const {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   return m_core->m_received;
 }
 
 QList<QByteArray> ScriptedFtpServer::ReceivedRaw() const {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   return m_core->m_receivedRaw;
 }
 
 QStringList ScriptedFtpServer::Unexpected() const {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   return m_core->m_unexpected;
 }
 
 QByteArray ScriptedFtpServer::ReceivedData() const {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   return m_core->m_receivedData;
 }
 
 int ScriptedFtpServer::ConnectionCount() const {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   return m_core->m_connections;
 }
 
 int ScriptedFtpServer::PendingExpectations() const {
-  QMutexLocker lock(&m_core->m_mutex);
+  std::lock_guard<std::mutex> lock(m_core->m_mutex);
   return static_cast<int>(m_core->m_expectations.size());
 }
 

@@ -23,6 +23,7 @@ TThreadedFTPCarrier::~TThreadedFTPCarrier() {
     // The worker may be blocked in a hand-over to this thread right now: keep serving
     // those (they find nothing to call any more) while waiting for it to end.
     while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    thread->Joined();
     delete thread;
   }
 }
@@ -90,6 +91,7 @@ void TThreadedFTPCarrier::StartRequest(int request) {
 
 void TThreadedFTPCarrier::ThreadEnded(TFTPCarrierThread* thread) {
   if (m_thread == thread) m_thread = nullptr;
+  thread->Joined();
   thread->deleteLater();
   if (OnEndThread) OnEndThread();
 }

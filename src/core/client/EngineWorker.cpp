@@ -27,7 +27,7 @@ class TEngineWorkerMailbox : public QObject {
   explicit TEngineWorkerMailbox(TEngineWorker* worker) : m_worker(worker) {}
 
   bool event(QEvent* event) override {
-    VORNALO_HAPPENS_AFTER(m_worker);  // pairs with the release in PostRequest and PostQuit
+    VORNALO_HAPPENS_AFTER(this);  // pairs with the release in PostRequest and PostQuit
     if (event->type() == kQuitEvent) {
       m_worker->QuitReceived();
       return true;
@@ -44,7 +44,9 @@ class TEngineWorkerMailbox : public QObject {
 };
 
 TEngineWorker::TEngineWorker(int abortRequest)
-    : m_abortRequest(abortRequest), m_mailbox(std::make_unique<TEngineWorkerMailbox>(this)) {
+    : m_abortRequest(abortRequest),
+      m_mailbox(std::make_unique<TEngineWorkerMailbox>(this)),
+      m_ownerCalls(std::make_unique<TCallReceiver>()) {
   m_mailbox->moveToThread(this);
 }
 
@@ -53,23 +55,21 @@ TEngineWorker::~TEngineWorker() = default;
 void TEngineWorker::StartAndWaitReady(Priority priority) {
   start(priority);
   m_ready.acquire();
-  VORNALO_HAPPENS_AFTER(&m_ready);
 }
 
 void TEngineWorker::SignalReady() {
-  VORNALO_HAPPENS_BEFORE(&m_ready);
   m_ready.release();
 }
 
 void TEngineWorker::PostRequest(int request) {
   auto* event = new RequestEvent(request);
   // What the caller wrote before posting is the request's input.
-  VORNALO_HAPPENS_BEFORE(this);
+  VORNALO_HAPPENS_BEFORE(m_mailbox.get());
   QCoreApplication::postEvent(m_mailbox.get(), event);
 }
 
 void TEngineWorker::PostQuit() {
-  VORNALO_HAPPENS_BEFORE(this);
+  VORNALO_HAPPENS_BEFORE(m_mailbox.get());
   QCoreApplication::postEvent(m_mailbox.get(), new QEvent(kQuitEvent));
 }
 
@@ -114,19 +114,17 @@ TEngineWorker::TWaitOutcome TEngineWorker::PumpUntil(const std::function<bool()>
 }
 
 void TEngineWorker::Sync(QObject* owner, const std::function<void()>& call) {
+  Q_UNUSED(owner);
   if (m_detached) return;
-  // The hand-over is the only place where the two threads meet; the annotations tell the
-  // thread sanitizer about the ordering Qt's (uninstrumented) semaphore gives.
-  VORNALO_HAPPENS_BEFORE(&m_ready);
-  QMetaObject::invokeMethod(
-      owner,
-      [this, &call] {
-        VORNALO_HAPPENS_AFTER(&m_ready);
-        call();
-        VORNALO_HAPPENS_BEFORE(&m_ready);
-      },
-      Qt::BlockingQueuedConnection);
-  VORNALO_HAPPENS_AFTER(&m_ready);
+  m_ownerCalls->BlockingCall(call);
+}
+
+void TEngineWorker::Ended() {
+  VORNALO_HAPPENS_BEFORE(this);
+}
+
+void TEngineWorker::Joined() {
+  VORNALO_HAPPENS_AFTER(this);
 }
 
 void TEngineWorker::Delay(int seconds) {

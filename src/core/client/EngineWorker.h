@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QObject>
-#include <QSemaphore>
 #include <QThread>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <semaphore>
+
+#include "core/common/BlockingCall.h"
 
 class TEngineWorkerMailbox;
 
@@ -29,6 +31,9 @@ class TEngineWorker : public QThread {
   // Starts the thread and returns once run() has called SignalReady (a blocking wait of a
   // few microseconds while the engines are made, not a spin).
   void StartAndWaitReady(Priority priority);
+  // The owner calls this once it knows the thread has ended (finished signal, wait), before
+  // it frees the worker: the thread's last writes come first.
+  void Joined();
 
  protected:
   // Starts a request that arrived while no request runs. An exception that escapes it never
@@ -36,10 +41,13 @@ class TEngineWorker : public QThread {
   virtual void Dispatch(int request) = 0;
   virtual void RequestEscaped(int request, const QString& what) = 0;
   void SignalReady();
+  // The last statement of run(); pairs with Joined.
+  void Ended();
   // Runs the event loop until `done` holds or an abort or quit interrupts. Every pass first
   // looks at AbortRequested, then at `done`, then waits for and handles events.
   TWaitOutcome PumpUntil(const std::function<bool()>& done);
-  // Runs `call` on `owner`'s thread and waits until it has returned.
+  // Runs `call` on the owner's thread (the thread that created this worker) and waits until
+  // it has returned. `owner` names the object the call is for; it lives on that thread.
   void Sync(QObject* owner, const std::function<void()>& call);
   // Sleeps in short slices; an abort cuts it short.
   void Delay(int seconds);
@@ -58,5 +66,6 @@ class TEngineWorker : public QThread {
   bool m_inWait = false;
   bool m_waitAbort = false;
   bool m_waitQuit = false;
-  QSemaphore m_ready;
+  std::binary_semaphore m_ready{0};
+  std::unique_ptr<TCallReceiver> m_ownerCalls;  // lives on the owner's thread
 };

@@ -28,6 +28,7 @@ void TFTPClientThread::run() {
   RunLoop();
   m_session.reset();
   m_owner->ThreadReady = false;
+  Ended();
 }
 
 void TFTPClientThread::Sync(const std::function<void()>& call) {

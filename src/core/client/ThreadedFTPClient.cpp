@@ -27,6 +27,7 @@ TThreadedFTPClient::~TThreadedFTPClient() {
     // The worker may be blocked in a hand-over to this thread right now: keep serving
     // those (they find nothing to call any more) while waiting for it to end.
     while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    thread->Joined();
     delete thread;
   }
 }
@@ -56,6 +57,7 @@ void TThreadedFTPClient::StartThread() {
 
 void TThreadedFTPClient::ThreadEnded(TFTPClientThread* thread) {
   if (m_thread == thread) m_thread = nullptr;
+  thread->Joined();
   thread->deleteLater();
   if (OnEndThread) OnEndThread(this);
 }
