@@ -23,7 +23,13 @@ THelpViewer::THelpViewer(QWidget* parent) : QMainWindow(parent) {
   resize(560, 480);
   // A link followed inside the window changes the topic as much as a help key does.
   connect(Browser, &QTextBrowser::sourceChanged, this, &THelpViewer::TopicChanged);
-  TWindowPlacement::CentreOnScreen(this);
+  TWindowPlacement::PlaceAt(this, [this](const QSize& size) {
+    if (m_modal != nullptr) {
+      return BesideOf(FrameRect(m_modal), size, AvailableAreaOf(m_modal)).topLeft();
+    }
+    const QRect area = AvailableAreaOf(QApplication::activeWindow());
+    return area.center() - QPoint(size.width() / 2, size.height() / 2);
+  });
 }
 
 QString THelpViewer::TopicOfContext(int context) {

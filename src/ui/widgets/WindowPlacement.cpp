@@ -71,7 +71,9 @@ QRect BesideOf(const QRect& anchor, const QSize& frameSize, const QRect& area) {
   if (area.contains(right)) return right;
   const QRect left(QPoint(anchor.left() - frameSize.width(), top), frameSize);
   if (area.contains(left)) return left;
-  return FitInto(QRect(CentredIn(anchor, frameSize), frameSize), area);
+  // No room: on the roomier side, pushed in from the screen's edge over part of the anchor.
+  const bool rightIsRoomier = area.right() - anchor.right() >= anchor.left() - area.left();
+  return FitInto(rightIsRoomier ? right : left, area);
 }
 
 QMargins FrameMargins(const QWidget* window) {
@@ -130,19 +132,21 @@ TWindowPlacement* TWindowPlacement::Adopt(QWidget* window, TDefaultPlace default
   return placement;
 }
 
+TWindowPlacement* TWindowPlacement::PlaceAt(QWidget* window, TDefaultPlace defaultPlace) {
+  return new TWindowPlacement(window, std::move(defaultPlace));
+}
+
 TWindowPlacement* TWindowPlacement::CentreOnScreen(QWidget* dialog) {
-  auto* placement = new TWindowPlacement(dialog, [dialog](const QSize& size) {
+  return PlaceAt(dialog, [dialog](const QSize& size) {
     return CentredIn(AvailableAreaOf(OpenerOf(dialog)), size);
   });
-  return placement;
 }
 
 TWindowPlacement* TWindowPlacement::CentreOnOwner(QWidget* dialog) {
-  auto* placement = new TWindowPlacement(dialog, [dialog](const QSize& size) {
+  return PlaceAt(dialog, [dialog](const QSize& size) {
     const QWidget* owner = OpenerOf(dialog);
     return CentredIn(owner != nullptr ? FrameRect(owner) : WorkArea(), size);
   });
-  return placement;
 }
 
 void TWindowPlacement::ReadSaved(const QString& keyPath, RegistryStore& store) {

@@ -35,7 +35,7 @@ void NoteFrameMargins(const QMargins& margins);
 // The window's frame rectangle, with estimated margins while the real ones are unknown.
 QRect FrameRect(const QWidget* window);
 // Where a window of `frameSize` goes beside `anchor` (a modal dialog, for help): to its right
-// when there is room in `area`, else to its left, else over it, fitted into `area`.
+// when there is room in `area`, else to its left, else on the roomier side over part of it.
 QRect BesideOf(const QRect& anchor, const QSize& frameSize, const QRect& area);
 // Moves and resizes `window` so that its frame becomes `frame`.
 void SetFrameRect(QWidget* window, const QRect& frame);
@@ -61,6 +61,8 @@ class TWindowPlacement : public QObject {
   static TWindowPlacement* Adopt(QWidget* window, TDefaultPlace defaultPlace,
                                  const QString& keyPath = {},
                                  RegistryStore& store = RegistryStore::Current());
+  // A window placed at `defaultPlace` when first shown, nothing saved.
+  static TWindowPlacement* PlaceAt(QWidget* window, TDefaultPlace defaultPlace);
   // Dialogs: centred on the available area of the opener's screen, or on the owner's frame.
   static TWindowPlacement* CentreOnScreen(QWidget* dialog);
   static TWindowPlacement* CentreOnOwner(QWidget* dialog);

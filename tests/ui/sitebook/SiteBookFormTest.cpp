@@ -4,8 +4,10 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <memory>
 
@@ -17,6 +19,7 @@
 #include "ui/sitebook/SiteBookNode.h"
 #include "ui/sitebook/SitePropertiesForm.h"
 #include "ui/widgets/ActionList.h"
+#include "ui/widgets/DesktopKeys.h"
 #include "ui/widgets/DesktopServices.h"
 #include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/RemoteExpList.h"
@@ -499,4 +502,25 @@ TEST_F(SiteBookFormTest, AStatusTextTooLongForTheWindowEndsInAnEllipsis) {
       << shown.toStdString();
   EXPECT_EQ(form.StatusLabel->toolTip(), text);
   EXPECT_EQ(form.width(), 240);  // the text does not widen the window
+}
+
+TEST_F(SiteBookFormTest, ShiftF10OpensThePopupMenuOfTheFocusedTree) {
+  AddSiteKey(store, QStringLiteral("Site"), QStringLiteral("ftp.example.com"));
+  TSiteBookForm form(store);
+  TContextMenuKeyFilter menuKey;
+  qApp->installEventFilter(&menuKey);
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  form.SiteBookTreeView->setCurrentItem(Find(form.RootNode(), {QStringLiteral("Site")}));
+  form.SiteBookTreeView->setFocus();
+  QWidget* opened = nullptr;
+  QTimer::singleShot(50, [&opened] {
+    opened = QApplication::activePopupWidget();
+    if (opened != nullptr) opened->close();
+  });
+  QTest::keyClick(form.SiteBookTreeView, Qt::Key_F10, Qt::ShiftModifier);
+  // The menu runs inside the key press, so it has come and gone when the press returns.
+  EXPECT_EQ(opened, static_cast<QWidget*>(form.SiteBookPopupMenu));
+  qApp->removeEventFilter(&menuKey);
 }

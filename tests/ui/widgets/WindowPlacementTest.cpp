@@ -54,10 +54,9 @@ TEST(WindowPlacement, HelpGoesBesideTheDialogWhereThereIsRoom) {
   const QSize help(400, 500);
   EXPECT_EQ(BesideOf(QRect(300, 200, 400, 360), help, area), QRect(700, 200, 400, 500));
   EXPECT_EQ(BesideOf(QRect(800, 200, 400, 360), help, area), QRect(400, 200, 400, 500));
-  // No room on either side: over the dialog, still fully on screen.
-  const QRect over = BesideOf(QRect(100, 500, 1000, 300), help, area);
-  EXPECT_TRUE(area.contains(over));
-  EXPECT_EQ(over.size(), help);
+  // No room on either side: on the roomier one, at the screen's edge, over part of the dialog.
+  EXPECT_EQ(BesideOf(QRect(100, 200, 1000, 300), help, area), QRect(880, 200, 400, 500));
+  EXPECT_EQ(BesideOf(QRect(250, 500, 1000, 300), help, area), QRect(0, 300, 400, 500));
 }
 
 TEST(WindowPlacement, SavedBoundsFromALargerScreenComeBackFullyOnScreen) {
