@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 #include "core/common/ShellIcons.h"
 #include "core/settings/GlobalOptions.h"
@@ -367,6 +368,15 @@ void TMainForm::changeEvent(QEvent* event) {
 
 void TMainForm::FirstActivation() {
   if (m_activated) return;
+  // The windows placed below the main bar need its frame; give the window manager a moment
+  // to report it.
+  const QWindow* handle = windowHandle();
+  if (handle != nullptr && (!handle->isExposed() || handle->frameMargins().isNull()) &&
+      m_frameWaits < 10) {
+    ++m_frameWaits;
+    QTimer::singleShot(50, this, &TMainForm::FirstActivation);
+    return;
+  }
   m_activated = true;
   if (OnFirstActivation) OnFirstActivation();
 }

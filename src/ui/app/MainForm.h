@@ -94,5 +94,6 @@ class TMainForm : public QMainWindow {
   THelpViewer* m_helpViewer = nullptr;
   bool m_shown = false;
   bool m_activated = false;
+  int m_frameWaits = 0;
   bool m_closing = false;
 };

@@ -118,9 +118,10 @@ void TSiteBookForm::CreateActions() {
                            const QIcon& icon = QIcon()) {
     return NewAction(this, name, caption, hint, icon);
   };
-  FileConnectAction = make("FileConnectAction", QStringLiteral("&Connect..."),
-                           QStringLiteral("Connect...|Connect to Selected Site..."),
-                           ActionIcon(QStringLiteral("go-jump"), QStyle::SP_ArrowForward));
+  FileConnectAction =
+      make("FileConnectAction", QStringLiteral("&Connect..."),
+           QStringLiteral("Connect...|Connect to Selected Site..."),
+           ActionIcon(QStringLiteral("applications-internet"), QStyle::SP_ArrowForward));
   FileQuickConnectAction =
       make("FileQuickConnectAction", QStringLiteral("&Quick Connect..."),
            QStringLiteral("Quick Connect..."),

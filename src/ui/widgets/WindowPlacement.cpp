@@ -12,6 +12,14 @@
 
 namespace {
 
+// Asked before the window manager has framed a window, the platform may settle on no frame at
+// all; a window that is exposed has been framed.
+bool IsFramed(const QWidget* window) {
+  const QWindow* handle = window->windowHandle();
+  return handle != nullptr && window->isVisible() && handle->isExposed() &&
+         !handle->frameMargins().isNull();
+}
+
 QMargins& LastFrameMargins() {
   static QMargins margins;
   return margins;
@@ -77,14 +85,8 @@ QRect BesideOf(const QRect& anchor, const QSize& frameSize, const QRect& area) {
 }
 
 QMargins FrameMargins(const QWidget* window) {
-  if (const QWindow* handle = window->windowHandle(); handle != nullptr && window->isVisible()) {
-    const QMargins margins = handle->frameMargins();
-    if (!margins.isNull()) {
-      LastFrameMargins() = margins;
-      return margins;
-    }
-  }
-  return LastFrameMargins();
+  if (IsFramed(window)) LastFrameMargins() = window->windowHandle()->frameMargins();
+  return IsFramed(window) ? window->windowHandle()->frameMargins() : LastFrameMargins();
 }
 
 void NoteFrameMargins(const QMargins& margins) {
@@ -92,10 +94,7 @@ void NoteFrameMargins(const QMargins& margins) {
 }
 
 QRect FrameRect(const QWidget* window) {
-  const QWindow* handle = window->windowHandle();
-  if (handle != nullptr && window->isVisible() && !handle->frameMargins().isNull()) {
-    return window->frameGeometry();
-  }
+  if (IsFramed(window)) return window->frameGeometry();
   // Not framed yet: its position is where the frame's corner will be.
   return QRect(window->pos(), window->size().grownBy(FrameMargins(window)));
 }
@@ -186,10 +185,14 @@ void TWindowPlacement::Place() {
 }
 
 void TWindowPlacement::FitKnownFrame() {
-  const QWindow* handle = m_window->windowHandle();
-  if (handle == nullptr || handle->frameMargins().isNull()) return;
+  if (!IsFramed(m_window)) return;
   m_awaitingFrame = false;
-  NoteFrameMargins(handle->frameMargins());
+  NoteFrameMargins(m_window->windowHandle()->frameMargins());
+  if (m_staysBelowDefaultTop && m_byDefault) {
+    // The frames it was placed by were guesses; now they are known, here and on the main bar.
+    Place();
+    return;
+  }
   const QRect frame = m_window->frameGeometry();
   const QRect fitted = FitInto(frame, AreaFor(frame));
   if (fitted != frame) SetFrameRect(m_window, fitted);
@@ -209,6 +212,7 @@ bool TWindowPlacement::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::Move:
       case QEvent::Resize:
       case QEvent::WindowActivate:
+      case QEvent::Paint:
         if (m_awaitingFrame) FitKnownFrame();
         break;
       default:
