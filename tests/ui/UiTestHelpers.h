@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <functional>
 
@@ -28,6 +29,7 @@ struct TMessageBoxSpy {
   QString Caption;
   QString Text;
   QMessageBox::Icon Icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButton Default = QMessageBox::NoButton;
   int Count = 0;
 
   void AnswerNext(QMessageBox::StandardButton button) {
@@ -35,6 +37,7 @@ struct TMessageBoxSpy {
       Caption = box->windowTitle();
       Text = box->text();
       Icon = box->icon();
+      Default = box->standardButton(box->defaultButton());
       ++Count;
       if (QAbstractButton* b = box->button(button)) {
         b->click();

@@ -7,6 +7,7 @@
 
 #include "ui/app/AppInfo.h"
 #include "ui/widgets/DesktopFonts.h"
+#include "ui/widgets/WindowPlacement.h"
 
 TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("AboutForm"));
@@ -14,7 +15,7 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
   ApplyOptionsFont(this);
   LogoImage = new QLabel(this);
   LogoImage->setObjectName(QStringLiteral("LogoImage"));
-  LogoImage->setPixmap(AppInfo::Logo(QSize(450, 300)));
+  UpdateLogo();
   VersionLabel = new QLabel(QStringLiteral("Version ") + AppInfo::VersionText(), this);
   VersionLabel->setObjectName(QStringLiteral("VersionLabel"));
   OkButton = new QPushButton(QStringLiteral("&OK"), this);
@@ -28,4 +29,16 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
   layout->addWidget(LogoImage);
   layout->addLayout(bottom);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  TWindowPlacement::CentreOnScreen(this);
+}
+
+void TAboutForm::UpdateLogo() {
+  const qreal ratio = devicePixelRatioF();
+  if (!LogoImage->pixmap().isNull() && LogoImage->pixmap().devicePixelRatio() == ratio) return;
+  LogoImage->setPixmap(AppInfo::Logo(QSize(450, 300), ratio));
+}
+
+void TAboutForm::showEvent(QShowEvent* event) {
+  UpdateLogo();  // the screen it opens on decides the ratio
+  QDialog::showEvent(event);
 }

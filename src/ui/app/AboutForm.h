@@ -15,4 +15,10 @@ class TAboutForm : public QDialog {
   QLabel* LogoImage;
   QLabel* VersionLabel;
   QPushButton* OkButton;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void UpdateLogo();
 };

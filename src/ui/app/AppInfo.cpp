@@ -20,13 +20,14 @@ QString VersionText() {
   return FileVersionText(QCoreApplication::applicationFilePath());
 }
 
-QPixmap Logo(const QSize& size) {
+QPixmap Logo(const QSize& size, qreal devicePixelRatio) {
   InitResources();
-  QPixmap pixmap(size);
+  QPixmap pixmap(size * devicePixelRatio);
+  pixmap.setDevicePixelRatio(devicePixelRatio);
   pixmap.fill(Qt::black);
   QSvgRenderer renderer(QStringLiteral(":/logo.svg"));
   QPainter painter(&pixmap);
-  renderer.render(&painter);
+  renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
   return pixmap;
 }
 

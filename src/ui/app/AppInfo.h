@@ -11,8 +11,9 @@ namespace AppInfo {
 QString ApplicationTitle();
 // Four numbers separated by dots.
 QString VersionText();
-// The "LOGO" picture, drawn at `size`.
-QPixmap Logo(const QSize& size);
+// The "LOGO" picture, `size` in device-independent pixels, drawn from the SVG at
+// `devicePixelRatio` so it stays sharp on scaled screens.
+QPixmap Logo(const QSize& size, qreal devicePixelRatio = 1.0);
 // Makes the bundled resources (logo, help topics) available; safe to call more than once.
 void InitResources();
 

@@ -13,15 +13,16 @@
 #include "ui/app/HelpViewer.h"
 #include "ui/app/MainForm.h"
 #include "ui/app/ScreenshotTour.h"
+#include "ui/app/SharedWindowPlaces.h"
 #include "ui/app/SingleInstance.h"
 #include "ui/app/SplashForm.h"
 #include "ui/carrier/CarrierForm.h"
 #include "ui/editor/OnlineEditorForm.h"
 #include "ui/local/LocalExplorerForm.h"
 #include "ui/sitebook/SiteBookForm.h"
+#include "ui/widgets/DesktopKeys.h"
 #include "ui/widgets/DesktopServices.h"
 #include "ui/widgets/RemoteExpList.h"
-#include "ui/widgets/WindowPlacement.h"
 
 namespace {
 
@@ -77,13 +78,11 @@ int RunVornaloExplorer(int argc, char* argv[]) {
   // 6. The main bar first, then the shared windows, hidden.
   auto mainForm = std::make_unique<TMainForm>();
   auto siteBook = std::make_unique<TSiteBookForm>();
-  const QRect area = WorkArea();
-  const int belowMainBar = mainForm->frameGeometry().bottom() + 1 + 3;
-  siteBook->PlaceWindow(QPoint(area.left(), belowMainBar));
   auto localExplorer = std::make_unique<TLocalExplorerForm>();
-  localExplorer->PlaceWindow(QPoint(siteBook->frameGeometry().right() + 1 + 3, belowMainBar));
   auto carrier = std::make_unique<TCarrierForm>();
   auto onlineEditor = std::make_unique<TOnlineEditorForm>();
+  PlaceSharedWindows(mainForm.get(), siteBook.get(), localExplorer.get(), carrier.get(),
+                     onlineEditor.get());
   mainForm->SetWindows(siteBook.get(), localExplorer.get(), carrier.get(), onlineEditor.get());
 
   DesktopServices::SetProblemReporter(
@@ -91,6 +90,8 @@ int RunVornaloExplorer(int argc, char* argv[]) {
   THelpKeyFilter helpKeys(
       [form = mainForm.get()](int context) { form->HelpViewer()->ShowContext(context); });
   app.installEventFilter(&helpKeys);
+  TContextMenuKeyFilter menuKey;
+  app.installEventFilter(&menuKey);
 
   QPointer<QWidget> lastActive = mainForm.get();
   QObject::connect(&app, &QApplication::focusChanged, [&lastActive](QWidget*, QWidget* now) {

@@ -20,6 +20,7 @@
 #include "ui/widgets/ColorPicker.h"
 #include "ui/widgets/DesktopFonts.h"
 #include "ui/widgets/DesktopServices.h"
+#include "ui/widgets/WindowPlacement.h"
 
 namespace {
 
@@ -210,6 +211,7 @@ TGlobalOptionsForm::TGlobalOptionsForm(QWidget* owner, TGlobalOptions& options,
 
   FillFromOptions();
   resize(sizeHint().expandedTo(QSize(440, 330)));
+  TWindowPlacement::CentreOnScreen(this);
 }
 
 void TGlobalOptionsForm::FillFromOptions() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QTextBrowser;
 
-// The program's own help window over the bundled HTML topics.
+// The program's own help window over the bundled HTML topics. Opened while a modal dialog is
+// up, it joins that dialog (beside it, usable) until the dialog closes.
 class THelpViewer : public QMainWindow {
   Q_OBJECT
 
@@ -18,4 +20,15 @@ class THelpViewer : public QMainWindow {
   static QString TopicOfContext(int context);
 
   QTextBrowser* Browser;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ShowWindow();
+  void JoinModal(QWidget* modal);
+  void LeaveModal();
+  void TopicChanged();
+
+  QPointer<QWidget> m_modal;
 };

@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QEventLoop>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -13,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 #include "core/common/ShellIcons.h"
 #include "core/settings/GlobalOptions.h"
@@ -27,6 +27,8 @@
 #include "ui/widgets/ActionIcons.h"
 #include "ui/widgets/ActionList.h"
 #include "ui/widgets/DesktopFonts.h"
+#include "ui/widgets/DesktopKeys.h"
+#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/RemoteExpList.h"
 #include "ui/widgets/RemoteExplorer.h"
 #include "ui/widgets/ShellImageList.h"
@@ -115,6 +117,7 @@ void TMainForm::CreateActions() {
   Actions->Add(FileExitAction, {}, [this] { close(); });
   const auto addToggle = [this](QAction* action, auto window) {
     action->setCheckable(true);
+    MakeGlobalShortcut(action);  // Shift+F1 to Shift+F4 from every window
     Actions->Add(
         action, [window] { return !window->isNull(); },
         [this, window] { ToggleWindow(window->data()); },
@@ -196,7 +199,7 @@ void TMainForm::CreateLayout() {
   TabPopupMenu->addSeparator();
   TabPopupMenu->addAction(TabControlCloseAction);
 
-  StatusLabel = new QLabel(this);
+  StatusLabel = new TElidedLabel(this);
   StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
   statusBar()->addWidget(StatusLabel, 1);
   statusBar()->setSizeGripEnabled(false);
@@ -213,12 +216,15 @@ void TMainForm::CreateLayout() {
 }
 
 void TMainForm::FitToWorkArea() {
+  // As wide as the work area and at its top, by the frame: the title bar stays on screen.
   const QRect area = WorkArea();
+  const QMargins frame = FrameMargins(this);
   const int height = sizeHint().height();
   setMinimumHeight(height);
   setMaximumHeight(height);
   setMaximumWidth(area.width());
-  setGeometry(area.left(), area.top(), area.width(), height);
+  resize(area.width() - frame.left() - frame.right(), height);
+  TWindowPlacement::Adopt(this, [this](const QSize&) { return WorkArea().topLeft(); });
 }
 
 void TMainForm::SetWindows(TSiteBookForm* siteBook, TLocalExplorerForm* localExplorer,
@@ -345,12 +351,34 @@ void TMainForm::ShowStatusText(const QString& text) {
 
 void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (m_shown) return;
+  m_shown = true;
+  // The window manager activates the main bar once it has framed it, so the windows placed
+  // below it see its whole frame. Without a window manager no activation may come.
+  QTimer::singleShot(1000, this, &TMainForm::FirstActivation);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shown) {
+    // After the activation has been handled, as the window manager's events have.
+    QTimer::singleShot(0, this, &TMainForm::FirstActivation);
+  }
+}
+
+void TMainForm::FirstActivation() {
   if (m_activated) return;
+  // The windows placed below the main bar need its frame; give the window manager a moment
+  // to report it.
+  const QWindow* handle = windowHandle();
+  if (handle != nullptr && (!handle->isExposed() || handle->frameMargins().isNull()) &&
+      m_frameWaits < 10) {
+    ++m_frameWaits;
+    QTimer::singleShot(50, this, &TMainForm::FirstActivation);
+    return;
+  }
   m_activated = true;
-  // After the main bar has painted, as a first activation would.
-  QTimer::singleShot(0, this, [this] {
-    if (OnFirstActivation) OnFirstActivation();
-  });
+  if (OnFirstActivation) OnFirstActivation();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -6,11 +6,11 @@
 #include "core/settings/RegistryStore.h"
 
 class QAction;
-class QLabel;
 class QMenu;
 class QTabBar;
 class QToolBar;
 class TActionList;
+class TElidedLabel;
 class THelpViewer;
 class TRemoteExplorer;
 class TSiteBookForm;
@@ -31,8 +31,8 @@ class TMainForm : public QMainWindow {
   // The shared windows, created after the main bar.
   void SetWindows(TSiteBookForm* siteBook, TLocalExplorerForm* localExplorer, TCarrierForm* carrier,
                   TOnlineEditorForm* onlineEditor);
-  // Runs once, when the main bar is first shown: shows the local explorer, then the site
-  // book, and closes the splash.
+  // Runs once, when the main bar is first activated (at the latest a second after it is
+  // shown): shows the local explorer, then the site book, and closes the splash.
   std::function<void()> OnFirstActivation;
 
   // Offered to the remote explorers.
@@ -49,7 +49,7 @@ class TMainForm : public QMainWindow {
   QToolBar* ToolBar = nullptr;
   QTabBar* RemoteExpListTabControl = nullptr;
   QMenu* TabPopupMenu = nullptr;
-  QLabel* StatusLabel = nullptr;
+  TElidedLabel* StatusLabel = nullptr;
 
   QAction* FileQuickConnectAction = nullptr;
   QAction* FileExitAction = nullptr;
@@ -72,12 +72,14 @@ class TMainForm : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateActions();
   void CreateLayout();
   void FitToWorkArea();
+  void FirstActivation();
   void ToggleWindow(QWidget* window);
   void TabChanged(int index);
   TRemoteExplorer* TabExplorer(int index) const;
@@ -90,6 +92,8 @@ class TMainForm : public QMainWindow {
   QPointer<TCarrierForm> m_carrier;
   QPointer<TOnlineEditorForm> m_onlineEditor;
   THelpViewer* m_helpViewer = nullptr;
+  bool m_shown = false;
   bool m_activated = false;
+  int m_frameWaits = 0;
   bool m_closing = false;
 };

@@ -25,9 +25,11 @@ void Save(const QPixmap& pixmap, const QString& folder, const QString& name) {
   if (!pixmap.save(path, "PNG")) qWarning("cannot save %s", qPrintable(path));
 }
 
-void SaveScreen(const QString& folder, const QString& name) {
+// The screen as the user sees it, window frames included; `area` limits it to a part.
+void SaveScreen(const QString& folder, const QString& name, const QRect& area = QRect()) {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    Save(screen->grabWindow(0), folder, name);
+    const QRect part = area.isNull() ? QRect(0, 0, -1, -1) : area;
+    Save(screen->grabWindow(0, part.x(), part.y(), part.width(), part.height()), folder, name);
   }
 }
 
@@ -35,9 +37,20 @@ void SaveScreen(const QString& folder, const QString& name) {
 
 void RunScreenshotTour(TMainForm* mainForm, TSiteBookForm* siteBook, const QString& folder) {
   QDir().mkpath(folder);
+  const QString only = qEnvironmentVariable("VORNALO_SCREENSHOT_ONLY");
+  if (!only.isEmpty()) {
+    // One picture of the whole screen (the run at another scale), then the end.
+    QTimer::singleShot(1500, mainForm, [=] {
+      SaveScreen(folder, only);
+      mainForm->close();
+    });
+    return;
+  }
   // Give the windows time to map and paint before each picture.
   QTimer::singleShot(1500, mainForm, [=] {
     SaveScreen(folder, QStringLiteral("desktop.png"));
+    SaveScreen(folder, QStringLiteral("main-bar-and-site-book.png"),
+               mainForm->frameGeometry().united(siteBook->frameGeometry()));
     Save(mainForm->grab(), folder, QStringLiteral("main-bar.png"));
     // A site selected, so the status bar shows its user and host.
     const QList<QTreeWidgetItem*> sites = siteBook->SiteBookTreeView->findItems(
@@ -65,6 +78,7 @@ void RunScreenshotTour(TMainForm* mainForm, TSiteBookForm* siteBook, const QStri
     options->show();
     QTimer::singleShot(800, mainForm, [=] {
       Save(options->grab(), folder, QStringLiteral("options-appearance.png"));
+      SaveScreen(folder, QStringLiteral("options-on-screen.png"));  // where the dialog opens
       options->PageControl->setCurrentIndex(1);
       QTimer::singleShot(300, mainForm, [=] {
         Save(options->grab(), folder, QStringLiteral("options-ftp.png"));

@@ -11,7 +11,7 @@ TSplashForm::TSplashForm()
   setObjectName(QStringLiteral("SplashForm"));
   setAttribute(Qt::WA_OpaquePaintEvent);  // the picture covers everything: no erase
   setFixedSize(450, 300);
-  m_logo = AppInfo::Logo(size());
+  m_logo = AppInfo::Logo(size(), devicePixelRatioF());
   move(WorkArea().center() - rect().center());
 }
 

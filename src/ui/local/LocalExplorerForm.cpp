@@ -22,9 +22,9 @@ TLocalExplorerForm::~TLocalExplorerForm() {
   SaveWindowPosition(this, RegistryPaths::LocalExplorerKey(), m_store);
 }
 
-void TLocalExplorerForm::PlaceWindow(const QPoint& defaultTopLeft) {
-  move(defaultTopLeft);
-  LoadWindowPosition(this, RegistryPaths::LocalExplorerKey(), m_store);
+void TLocalExplorerForm::PlaceWindow(TWindowPlacement::TDefaultPlace defaultPlace) {
+  TWindowPlacement::Adopt(this, std::move(defaultPlace), RegistryPaths::LocalExplorerKey(),
+                          m_store);
 }
 
 void TLocalExplorerForm::ApplyGlobalOptions() {

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include "core/settings/RegistryStore.h"
+#include "ui/widgets/WindowPlacement.h"
 
 // The local explorer window. For now an empty window with its caption and position; the
 // shell tree and list come with the local explorer itself.
@@ -14,8 +15,9 @@ class TLocalExplorerForm : public QMainWindow {
                               QWidget* parent = nullptr);
   ~TLocalExplorerForm() override;
 
-  // Default position (beside the site book, below the main bar), then the saved one.
-  void PlaceWindow(const QPoint& defaultTopLeft);
+  // The default place (beside the site book, below the main bar), then the saved one, fitted
+  // into the screen it lands on.
+  void PlaceWindow(TWindowPlacement::TDefaultPlace defaultPlace);
   void ApplyGlobalOptions();
 
  private:

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -29,6 +28,7 @@
 #include "ui/widgets/ActionList.h"
 #include "ui/widgets/DesktopFonts.h"
 #include "ui/widgets/DesktopServices.h"
+#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/RemoteExplorer.h"
 #include "ui/widgets/RemoteExplorerFactory.h"
 #include "ui/widgets/ShellImageList.h"
@@ -68,6 +68,28 @@ class TRenameDelegate : public QStyledItemDelegate {
   TSiteBookForm* m_form;
 };
 
+QString Counted(int count, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
+// "It holds 2 sites and 1 folder." for a folder with contents, else nothing.
+QString ContentsText(const TSiteBookNode* node) {
+  int sites = 0;
+  int folders = 0;
+  QList<const QTreeWidgetItem*> pending{node};
+  while (!pending.isEmpty()) {
+    const QTreeWidgetItem* item = pending.takeLast();
+    for (int i = 0; i < item->childCount(); ++i) {
+      const auto* child = static_cast<const TSiteBookNode*>(item->child(i));
+      (child->IsSite() ? sites : folders) += 1;
+      pending << child;
+    }
+  }
+  if (sites == 0 && folders == 0) return {};
+  return QStringLiteral("It holds %1 and %2.")
+      .arg(Counted(sites, "site", "sites"), Counted(folders, "folder", "folders"));
+}
+
 }  // namespace
 
 TSiteBookForm::TSiteBookForm(RegistryStore& store, QWidget* parent)
@@ -96,9 +118,10 @@ void TSiteBookForm::CreateActions() {
                            const QIcon& icon = QIcon()) {
     return NewAction(this, name, caption, hint, icon);
   };
-  FileConnectAction = make("FileConnectAction", QStringLiteral("&Connect..."),
-                           QStringLiteral("Connect...|Connect to Selected Site..."),
-                           ActionIcon(QStringLiteral("go-jump"), QStyle::SP_ArrowForward));
+  FileConnectAction =
+      make("FileConnectAction", QStringLiteral("&Connect..."),
+           QStringLiteral("Connect...|Connect to Selected Site..."),
+           ActionIcon(QStringLiteral("applications-internet"), QStyle::SP_ArrowForward));
   FileQuickConnectAction =
       make("FileQuickConnectAction", QStringLiteral("&Quick Connect..."),
            QStringLiteral("Quick Connect..."),
@@ -205,7 +228,7 @@ void TSiteBookForm::CreateLayout() {
   SiteBookPopupMenu->addSeparator();
   SiteBookPopupMenu->addActions({ToolPingAction, ToolTelnetAction});
 
-  StatusLabel = new QLabel(this);
+  StatusLabel = new TElidedLabel(this);
   StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
   statusBar()->addWidget(StatusLabel, 1);
   statusBar()->setSizeGripEnabled(true);
@@ -218,9 +241,8 @@ void TSiteBookForm::CreateLayout() {
           &TSiteBookForm::SelectionChanged);
 }
 
-void TSiteBookForm::PlaceWindow(const QPoint& defaultTopLeft) {
-  move(defaultTopLeft);
-  LoadWindowPosition(this, RegistryPaths::SiteBookKey(), m_store);
+void TSiteBookForm::PlaceWindow(TWindowPlacement::TDefaultPlace defaultPlace) {
+  TWindowPlacement::Adopt(this, std::move(defaultPlace), RegistryPaths::SiteBookKey(), m_store);
 }
 
 void TSiteBookForm::ApplyGlobalOptions() {
@@ -437,22 +459,29 @@ void TSiteBookForm::FileNewSiteActionExecute() {
   TSitePropertiesForm form(this, site.get());
   form.setWindowTitle(QStringLiteral("New Site"));
   form.LocationEdit->setText(SiteLocation(target));
+  const QString parentPath = SiteKeyPath(target);
+  // A name that is taken keeps the dialog open, so nothing typed is lost.
+  form.OnCloseQuery = [this, &form, &parentPath] {
+    const QString name = form.NameEdit->text();
+    if (!m_store.KeyExists(parentPath + QLatin1Char('\\') + name)) return true;
+    QMessageBox::critical(
+        &form, QStringLiteral("Site Book Create Error"),
+        QStringLiteral("New name [%1] already exists! Use another name.").arg(name));
+    form.PageControl->setCurrentWidget(form.GeneralSheet);
+    form.NameEdit->selectAll();
+    form.NameEdit->setFocus();
+    return false;
+  };
   const int result = form.exec();
   if (result != TSitePropertiesForm::mrOk && result != TSitePropertiesForm::mrYes) return;
   const QString name = form.NameEdit->text();
-  const QString parentPath = SiteKeyPath(target);
   if (!m_store.KeyExists(parentPath)) {
     QMessageBox::critical(this, QStringLiteral("Site Book Create Error"),
                           QStringLiteral("Cannot open key for [%1].").arg(target->Name()));
     return;
   }
   const QString path = parentPath + QLatin1Char('\\') + name;
-  if (m_store.KeyExists(path)) {
-    QMessageBox::critical(
-        this, QStringLiteral("Site Book Create Error"),
-        QStringLiteral("New name [%1] already exists! Use another name.").arg(name));
-    return;
-  }
+  if (m_store.KeyExists(path)) return;  // refused while the dialog was open
   {
     RegistryKey key(m_store);
     if (!key.OpenKey(path, true)) return;
@@ -471,9 +500,14 @@ void TSiteBookForm::FileNewSiteActionExecute() {
 
 void TSiteBookForm::FileDeleteActionExecute() {
   TSiteBookNode* target = CommandTarget();
-  if (QMessageBox::question(this, QStringLiteral("Site Book Delete Confirm"),
-                            QStringLiteral("Are you sure to delete [%1]?").arg(target->Name()),
-                            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+  QString question = QStringLiteral("Are you sure to delete [%1]?").arg(target->Name());
+  // A whole folder goes with one key press: say what it holds, and make No the default.
+  const QString contents = ContentsText(target);
+  if (!contents.isEmpty()) question += QStringLiteral("\n\n") + contents;
+  if (QMessageBox::question(this, QStringLiteral("Site Book Delete Confirm"), question,
+                            QMessageBox::Yes | QMessageBox::No,
+                            contents.isEmpty() ? QMessageBox::Yes : QMessageBox::No) !=
+      QMessageBox::Yes) {
     return;
   }
   // The highlight or the selection may have moved while the question was open.

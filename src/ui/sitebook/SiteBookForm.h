@@ -4,13 +4,14 @@
 #include <QPointer>
 
 #include "core/settings/RegistryStore.h"
+#include "ui/widgets/WindowPlacement.h"
 
 class QAction;
-class QLabel;
 class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TActionList;
+class TElidedLabel;
 class TSiteBookNode;
 class TSiteProperties;
 
@@ -24,13 +25,14 @@ class TSiteBookForm : public QMainWindow {
                          QWidget* parent = nullptr);
   ~TSiteBookForm() override;
 
-  // Default position (work area's left edge, below the main bar), then the saved one.
-  void PlaceWindow(const QPoint& defaultTopLeft);
+  // The default place (work area's left edge, below the main bar), then the saved one, fitted
+  // into the screen it lands on.
+  void PlaceWindow(TWindowPlacement::TDefaultPlace defaultPlace);
   void ApplyGlobalOptions();
 
   QTreeWidget* SiteBookTreeView = nullptr;
   QMenu* SiteBookPopupMenu = nullptr;
-  QLabel* StatusLabel = nullptr;
+  TElidedLabel* StatusLabel = nullptr;
   TActionList* Actions = nullptr;
 
   QAction* FileConnectAction = nullptr;

@@ -21,6 +21,7 @@
 #include "core/settings/SiteProperties.h"
 #include "ui/widgets/DesktopFonts.h"
 #include "ui/widgets/ShellImageList.h"
+#include "ui/widgets/WindowPlacement.h"
 
 namespace {
 
@@ -191,6 +192,7 @@ TSitePropertiesForm::TSitePropertiesForm(QWidget* owner, TSiteProperties* site)
   UpdateButtons();
   NameEdit->setFocus();
   setFixedSize(sizeHint().expandedTo(QSize(380, 360)));
+  TWindowPlacement::CentreOnScreen(this);
 }
 
 void TSitePropertiesForm::FillFromSite() {
@@ -256,6 +258,7 @@ void TSitePropertiesForm::CloseWith(int result) {
     NameEdit->setFocus();
     return;
   }
+  if (OnCloseQuery && !OnCloseQuery()) return;
   StoreToSite();
   done(result);
 }

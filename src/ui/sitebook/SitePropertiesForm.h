@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -51,6 +52,9 @@ class TSitePropertiesForm : public QDialog {
   void StoreToSite();
   // Why the name cannot be a key name, or empty when it can (only checked while editable).
   QString NameProblem() const;
+  // Asked when OK or Connect is pressed and the name is usable; false keeps the dialog open
+  // with everything typed, and the record untouched (the caller has told the user why).
+  std::function<bool()> OnCloseQuery;
 
  private:
   void FillFromSite();

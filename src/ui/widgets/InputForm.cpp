@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/widgets/DesktopFonts.h"
+#include "ui/widgets/WindowPlacement.h"
 
 TInputForm::TInputForm(QWidget* owner) : QDialog(owner) {
   setObjectName(QStringLiteral("InputForm"));
@@ -32,6 +33,7 @@ TInputForm::TInputForm(QWidget* owner) : QDialog(owner) {
   layout->addWidget(InputEdit);
   layout->addWidget(buttons);
   setMinimumWidth(320);
+  TWindowPlacement::CentreOnOwner(this);
   InputEditChange();
 }
 
@@ -40,11 +42,6 @@ void TInputForm::InputEditChange() {
 }
 
 void TInputForm::showEvent(QShowEvent* event) {
-  // Centred on the owner.
-  if (QWidget* owner = parentWidget()) {
-    const QRect frame = owner->frameGeometry();
-    move(frame.center() - rect().center());
-  }
   InputEdit->selectAll();
   InputEdit->setFocus();
   QDialog::showEvent(event);

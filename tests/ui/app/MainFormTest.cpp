@@ -4,26 +4,35 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTabBar>
+#include <QTest>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTimer>
+#include <QTreeWidget>
 #include <memory>
 
 #include "core/settings/GlobalOptions.h"
 #include "core/settings/RegistryStore.h"
+#include "core/settings/SiteProperties.h"
 #include "ui/UiTestHelpers.h"
 #include "ui/app/AppInfo.h"
+#include "ui/app/HelpKeyFilter.h"
 #include "ui/app/HelpViewer.h"
 #include "ui/app/MainForm.h"
+#include "ui/app/SharedWindowPlaces.h"
 #include "ui/carrier/CarrierForm.h"
 #include "ui/editor/OnlineEditorForm.h"
 #include "ui/local/LocalExplorerForm.h"
 #include "ui/sitebook/SiteBookForm.h"
+#include "ui/sitebook/SitePropertiesForm.h"
 #include "ui/widgets/ActionList.h"
 #include "ui/widgets/RemoteExpList.h"
 #include "ui/widgets/RemoteExplorer.h"
+#include "ui/widgets/WindowPlacement.h"
 
 namespace {
 
@@ -59,8 +68,8 @@ struct Windows {
   TMainForm main{store};
   TSiteBookForm siteBook{store};
   TLocalExplorerForm localExplorer{store};
-  TCarrierForm carrier;
-  TOnlineEditorForm onlineEditor;
+  TCarrierForm carrier{store};
+  TOnlineEditorForm onlineEditor{store};
   Windows() { main.SetWindows(&siteBook, &localExplorer, &carrier, &onlineEditor); }
 };
 
@@ -168,12 +177,85 @@ TEST(MainForm, ExitClosesEveryRemoteExplorerBeforeTheMainBarGoes) {
   (void)quitSeen;
 }
 
-TEST(MainForm, FillsTheWorkAreaWidthWithAFixedHeight) {
+TEST(MainForm, FreshStartShowsEveryWindowWholeWithTheSharedOnesBelowTheMainBar) {
   Windows w;
+  PlaceSharedWindows(&w.main, &w.siteBook, &w.localExplorer, &w.carrier, &w.onlineEditor);
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-  EXPECT_EQ(w.main.width(), area.width());
+  w.main.show();
+  QCoreApplication::processEvents();
+  // The main bar by its frame: at the top of the work area, as wide as it, title bar on screen.
+  const QRect bar = FrameRect(&w.main);
+  EXPECT_EQ(bar.topLeft(), area.topLeft());
+  EXPECT_EQ(bar.width(), area.width());
   EXPECT_EQ(w.main.minimumHeight(), w.main.maximumHeight());
-  EXPECT_EQ(w.main.geometry().topLeft(), area.topLeft());
+  for (QWidget* window : std::initializer_list<QWidget*>{&w.localExplorer, &w.siteBook, &w.carrier,
+                                                         &w.onlineEditor}) {
+    window->show();
+    QCoreApplication::processEvents();
+    const QRect frame = FrameRect(window);
+    EXPECT_TRUE(area.contains(frame)) << window->objectName().toStdString();
+    if (window != &w.onlineEditor) {
+      EXPECT_EQ(frame.top(), bar.bottom() + 1 + 3) << window->objectName().toStdString();
+    }
+  }
+  EXPECT_EQ(FrameRect(&w.siteBook).left(), area.left());
+  EXPECT_EQ(FrameRect(&w.localExplorer).left(), FrameRect(&w.siteBook).right() + 1 + 3);
+  EXPECT_EQ(FrameRect(&w.carrier).right(), area.right() - 3);
+  EXPECT_EQ(FrameRect(&w.onlineEditor).bottomRight(), area.bottomRight() - QPoint(3, 3));
+}
+
+TEST(MainForm, WindowTogglesWorkFromEveryWindow) {
+  Windows w;
+  w.main.show();
+  w.siteBook.show();
+  w.siteBook.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.siteBook));
+  w.siteBook.SiteBookTreeView->setFocus();
+  QTest::keyClick(w.siteBook.SiteBookTreeView, Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_TRUE(w.carrier.isVisible());
+  w.carrier.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.carrier));
+  QTest::keyClick(&w.carrier, Qt::Key_F2, Qt::ShiftModifier);
+  EXPECT_TRUE(w.localExplorer.isVisible());
+  QTest::keyClick(&w.carrier, Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_FALSE(w.carrier.isVisible());
+}
+
+TEST(MainForm, HelpOpenedFromAModalDialogCanBeUsedBesideIt) {
+  Windows w;
+  w.main.show();
+  THelpViewer* viewer = w.main.HelpViewer();
+  bool usable = false;
+  bool beside = false;
+  WhenModal<TSitePropertiesForm>([&](TSitePropertiesForm* dialog) {
+    // What F1 in the dialog does.
+    viewer->ShowContext(THelpKeyFilter::HelpContextOf(dialog->HostNameEdit));
+    EXPECT_TRUE(viewer->isVisible());
+    EXPECT_TRUE(viewer->windowTitle().endsWith(QStringLiteral("Site properties")))
+        << viewer->windowTitle().toStdString();
+    // On a screen too small to hold both side by side, help still leaves part of the dialog
+    // in view.
+    const QRect help = FrameRect(viewer);
+    beside = AvailableAreaOf(dialog).contains(help) && !help.contains(FrameRect(dialog)) &&
+             (help.left() > FrameRect(dialog).left() || help.right() < FrameRect(dialog).right());
+    // Keys reach the help window through the window system while the dialog is modal.
+    viewer->Browser->setFocus();
+    QTest::keyClick(viewer->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+    usable = viewer->Browser->textCursor().hasSelection();
+    dialog->reject();
+  });
+  TSiteProperties site;
+  TSitePropertiesForm properties(&w.siteBook, &site);
+  properties.exec();
+  EXPECT_TRUE(usable);
+  EXPECT_TRUE(beside);
+  // The dialog has gone; help stays, still the main bar's.
+  EXPECT_TRUE(viewer->isVisible());
+  EXPECT_EQ(viewer->parentWidget(), &w.main);
+  // Following a link changes the title with the topic.
+  viewer->Browser->setSource(QUrl(QStringLiteral("qrc:/help/welcome.html")));
+  EXPECT_EQ(viewer->windowTitle(),
+            QStringLiteral("Vornalo Explorer Help - Welcome to Vornalo Explorer"));
 }
 
 TEST(MainForm, CommandsCarryTheirCaptionsHintsAndKeys) {

@@ -4,8 +4,10 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <memory>
 
@@ -17,7 +19,9 @@
 #include "ui/sitebook/SiteBookNode.h"
 #include "ui/sitebook/SitePropertiesForm.h"
 #include "ui/widgets/ActionList.h"
+#include "ui/widgets/DesktopKeys.h"
 #include "ui/widgets/DesktopServices.h"
+#include "ui/widgets/ElidedLabel.h"
 #include "ui/widgets/RemoteExpList.h"
 #include "ui/widgets/RemoteExplorer.h"
 #include "ui/widgets/RemoteExplorerFactory.h"
@@ -268,8 +272,11 @@ TEST_F(SiteBookFormTest, DeleteRemovesTheSubtreeAndOpenExplorersForgetTheirSites
   TMessageBoxSpy spy;
   spy.AnswerNext(QMessageBox::No);
   form.Actions->Execute(form.FileDeleteAction);
-  EXPECT_EQ(spy.Text, QStringLiteral("Are you sure to delete [Work]?"));
+  // A folder with contents says what goes with it, and Enter answers No.
+  EXPECT_EQ(spy.Text,
+            QStringLiteral("Are you sure to delete [Work]?\n\nIt holds 1 site and 1 folder."));
   EXPECT_EQ(spy.Caption, QStringLiteral("Site Book Delete Confirm"));
+  EXPECT_EQ(spy.Default, QMessageBox::No);
   EXPECT_TRUE(store.KeyExists(TreePath(QStringLiteral("Work\\Deep\\Site"))));
   EXPECT_NE(explorers[0]->Site, nullptr);
 
@@ -295,15 +302,32 @@ TEST_F(SiteBookFormTest, NewSiteStoresTheRecordAndRefusesAnExistingName) {
       (dialog->*button)->click();
     });
   };
-  fill(QStringLiteral("EXISTING"), &TSitePropertiesForm::OkButton);
+  // A taken name (in any case) keeps the dialog open with everything typed; a new name then
+  // goes through.
   TMessageBoxSpy spy;
-  spy.AnswerNext(QMessageBox::Ok);
+  bool keptOpen = false;
+  QString hostKept;
+  WhenModal<TSitePropertiesForm>([&](TSitePropertiesForm* dialog) {
+    dialog->NameEdit->setText(QStringLiteral("EXISTING"));
+    dialog->HostNameEdit->setText(QStringLiteral("typed.example.com"));
+    spy.AnswerNext(QMessageBox::Ok);
+    dialog->OkButton->click();
+    keptOpen = dialog->isVisible();
+    hostKept = dialog->HostNameEdit->text();
+    EXPECT_EQ(store.ReadString(TreePath(QStringLiteral("Existing")), QStringLiteral("HostName")),
+              QStringLiteral("old.example.com"));
+    dialog->NameEdit->setText(QStringLiteral("Second"));
+    dialog->OkButton->click();
+  });
   form.Actions->Execute(form.FileNewSiteAction);
   EXPECT_EQ(spy.Text, QStringLiteral("New name [EXISTING] already exists! Use another name."));
   EXPECT_EQ(spy.Caption, QStringLiteral("Site Book Create Error"));
-  EXPECT_EQ(store.ReadString(TreePath(QStringLiteral("Existing")), QStringLiteral("HostName")),
-            QStringLiteral("old.example.com"));
-  EXPECT_EQ(root->childCount(), 1);
+  EXPECT_TRUE(keptOpen);
+  EXPECT_EQ(hostKept, QStringLiteral("typed.example.com"));
+  EXPECT_EQ(store.ReadString(TreePath(QStringLiteral("Second")), QStringLiteral("HostName")),
+            QStringLiteral("typed.example.com"));
+  EXPECT_EQ(root->childCount(), 2);
+  form.SiteBookTreeView->setCurrentItem(root);
 
   fill(QStringLiteral("Fresh"), &TSitePropertiesForm::CancelButton);
   form.Actions->Execute(form.FileNewSiteAction);
@@ -361,7 +385,7 @@ TEST_F(SiteBookFormTest, WindowPositionIsSavedAtDestruction) {
   EXPECT_EQ(store.ReadInteger(key, QStringLiteral("Left")), 30);
   EXPECT_EQ(store.ReadInteger(key, QStringLiteral("Width")), 260);
   TSiteBookForm again(store);
-  again.PlaceWindow(QPoint(0, 0));
+  again.PlaceWindow([](const QSize&) { return QPoint(0, 0); });
   EXPECT_EQ(again.geometry(), QRect(30, 40, 260, 380));
 }
 
@@ -463,4 +487,40 @@ TEST_F(SiteBookFormTest, CommandsCarryTheirCaptionsHintsAndKeys) {
   form.show();
   form.Actions->Execute(form.FileHideAction);
   EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(SiteBookFormTest, AStatusTextTooLongForTheWindowEndsInAnEllipsis) {
+  TSiteBookForm form(store);
+  form.resize(240, 350);
+  form.show();
+  const QString text = QStringLiteral("Remote explorer windows are not available.");
+  form.StatusLabel->setText(text);
+  EXPECT_EQ(form.StatusLabel->text(), text);
+  const QString shown = form.StatusLabel->ShownText();
+  EXPECT_LT(shown.size(), text.size());
+  EXPECT_TRUE(shown.endsWith(QChar(0x2026)) || shown.endsWith(QStringLiteral("...")))
+      << shown.toStdString();
+  EXPECT_EQ(form.StatusLabel->toolTip(), text);
+  EXPECT_EQ(form.width(), 240);  // the text does not widen the window
+}
+
+TEST_F(SiteBookFormTest, ShiftF10OpensThePopupMenuOfTheFocusedTree) {
+  AddSiteKey(store, QStringLiteral("Site"), QStringLiteral("ftp.example.com"));
+  TSiteBookForm form(store);
+  TContextMenuKeyFilter menuKey;
+  qApp->installEventFilter(&menuKey);
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  form.SiteBookTreeView->setCurrentItem(Find(form.RootNode(), {QStringLiteral("Site")}));
+  form.SiteBookTreeView->setFocus();
+  QWidget* opened = nullptr;
+  QTimer::singleShot(50, [&opened] {
+    opened = QApplication::activePopupWidget();
+    if (opened != nullptr) opened->close();
+  });
+  QTest::keyClick(form.SiteBookTreeView, Qt::Key_F10, Qt::ShiftModifier);
+  // The menu runs inside the key press, so it has come and gone when the press returns.
+  EXPECT_EQ(opened, static_cast<QWidget*>(form.SiteBookPopupMenu));
+  qApp->removeEventFilter(&menuKey);
 }

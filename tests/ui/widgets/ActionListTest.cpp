@@ -3,8 +3,12 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QTimer>
 
+#include "ui/widgets/ActionIcons.h"
 #include "ui/widgets/ActionList.h"
 
 // A rule that changes between two idle moments must still stop its command: whatever invokes
@@ -69,4 +73,19 @@ TEST(ActionList, CheckedStateFollowsItsRuleNotTheClick) {
   EXPECT_FALSE(action.isChecked());
   action.trigger();
   EXPECT_TRUE(action.isChecked());
+}
+
+TEST(ActionIcons, ADisabledIconIsGreyAndFaintBesideItsEnabledLook) {
+  QPixmap red(16, 16);
+  red.fill(Qt::red);
+  const QIcon icon = WithFadedDisabled(QIcon(red));
+  const QImage normal = icon.pixmap(QSize(16, 16), 1.0, QIcon::Normal).toImage();
+  const QImage disabled = icon.pixmap(QSize(16, 16), 1.0, QIcon::Disabled).toImage();
+  const QRgb on = normal.pixel(8, 8);
+  const QRgb off = disabled.pixel(8, 8);
+  EXPECT_EQ(qRed(on), 255);
+  EXPECT_EQ(qAlpha(on), 255);
+  EXPECT_LT(qAlpha(off), 128);        // faint
+  EXPECT_EQ(qRed(off), qGreen(off));  // grey
+  EXPECT_EQ(qGreen(off), qBlue(off));
 }
