@@ -71,7 +71,6 @@ void TFTPCarrierThread::run() {
   RunLoop();
   m_src.reset();
   m_dest.reset();
-  Ended();
 }
 
 std::unique_ptr<TFtpSession> TFTPCarrierThread::MakeSession(bool source) {

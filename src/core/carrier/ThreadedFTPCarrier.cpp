@@ -11,7 +11,7 @@ TThreadedFTPCarrier::~TThreadedFTPCarrier() {
   if (m_thread != nullptr) {
     TFTPCarrierThread* thread = m_thread;
     m_thread = nullptr;
-    thread->disconnect(this);
+    thread->OnEnded = nullptr;
     thread->Detach();
     OnDisplay = nullptr;
     OnCarryDone = nullptr;
@@ -84,7 +84,7 @@ void TThreadedFTPCarrier::Start(TCarryRequest request) {
 void TThreadedFTPCarrier::StartRequest(int request) {
   auto* thread = new TFTPCarrierThread(this);
   m_thread = thread;
-  QObject::connect(thread, &QThread::finished, this, [this, thread] { ThreadEnded(thread); });
+  thread->OnEnded = [this, thread] { ThreadEnded(thread); };
   thread->StartAndWaitReady(QThread::LowestPriority);
   thread->PostRequest(request);
 }

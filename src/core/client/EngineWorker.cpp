@@ -48,6 +48,20 @@ TEngineWorker::TEngineWorker(int abortRequest)
       m_mailbox(std::make_unique<TEngineWorkerMailbox>(this)),
       m_ownerCalls(std::make_unique<TCallReceiver>()) {
   m_mailbox->moveToThread(this);
+  // Direct: runs on this thread as it finishes, and posts to the owner from there. It is the
+  // last of this thread's work that the owner's Joined pairs with; once the post is made the
+  // owner may free this object, so nothing of it is touched after that.
+  QObject::connect(
+      this, &QThread::finished, m_ownerCalls.get(),
+      [this] {
+        TEngineWorker* self = this;
+        TCallReceiver* calls = m_ownerCalls.get();
+        VORNALO_HAPPENS_BEFORE(self);
+        calls->Post([self] {
+          if (self->OnEnded) self->OnEnded();
+        });
+      },
+      Qt::DirectConnection);
 }
 
 TEngineWorker::~TEngineWorker() = default;
@@ -69,8 +83,9 @@ void TEngineWorker::PostRequest(int request) {
 }
 
 void TEngineWorker::PostQuit() {
+  auto* event = new QEvent(kQuitEvent);
   VORNALO_HAPPENS_BEFORE(m_mailbox.get());
-  QCoreApplication::postEvent(m_mailbox.get(), new QEvent(kQuitEvent));
+  QCoreApplication::postEvent(m_mailbox.get(), event);
 }
 
 void TEngineWorker::QuitReceived() {
@@ -117,10 +132,6 @@ void TEngineWorker::Sync(QObject* owner, const std::function<void()>& call) {
   Q_UNUSED(owner);
   if (m_detached) return;
   m_ownerCalls->BlockingCall(call);
-}
-
-void TEngineWorker::Ended() {
-  VORNALO_HAPPENS_BEFORE(this);
 }
 
 void TEngineWorker::Joined() {

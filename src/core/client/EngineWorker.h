@@ -31,9 +31,12 @@ class TEngineWorker : public QThread {
   // Starts the thread and returns once run() has called SignalReady (a blocking wait of a
   // few microseconds while the engines are made, not a spin).
   void StartAndWaitReady(Priority priority);
-  // The owner calls this once it knows the thread has ended (finished signal, wait), before
-  // it frees the worker: the thread's last writes come first.
+  // The owner calls this once it knows the thread has ended (OnEnded, wait), before it frees
+  // the worker: the thread's last writes come first (for the thread sanitizer).
   void Joined();
+  // Runs on the owner's thread once the thread has finished (Qt's finished signal, carried by
+  // the same annotated hand-over as every other event). Cleared by an owner going away.
+  std::function<void()> OnEnded;
 
  protected:
   // Starts a request that arrived while no request runs. An exception that escapes it never
@@ -41,8 +44,6 @@ class TEngineWorker : public QThread {
   virtual void Dispatch(int request) = 0;
   virtual void RequestEscaped(int request, const QString& what) = 0;
   void SignalReady();
-  // The last statement of run(); pairs with Joined.
-  void Ended();
   // Runs the event loop until `done` holds or an abort or quit interrupts. Every pass first
   // looks at AbortRequested, then at `done`, then waits for and handles events.
   TWaitOutcome PumpUntil(const std::function<bool()>& done);

@@ -28,7 +28,6 @@ void TFTPClientThread::run() {
   RunLoop();
   m_session.reset();
   m_owner->ThreadReady = false;
-  Ended();
 }
 
 void TFTPClientThread::Sync(const std::function<void()>& call) {

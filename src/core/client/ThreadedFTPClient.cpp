@@ -15,7 +15,7 @@ TThreadedFTPClient::~TThreadedFTPClient() {
   if (m_thread != nullptr) {
     TFTPClientThread* thread = m_thread;
     m_thread = nullptr;
-    thread->disconnect(this);
+    thread->OnEnded = nullptr;
     thread->Detach();
     OnDisplay = nullptr;
     OnTransferStatus = nullptr;
@@ -50,7 +50,7 @@ void TThreadedFTPClient::StartThread() {
   if (m_thread != nullptr) StopThread();
   auto* thread = new TFTPClientThread(this);
   m_thread = thread;
-  QObject::connect(thread, &QThread::finished, this, [this, thread] { ThreadEnded(thread); });
+  thread->OnEnded = [this, thread] { ThreadEnded(thread); };
   ThreadReady = false;
   thread->StartAndWaitReady(QThread::LowestPriority);
 }

@@ -11,8 +11,11 @@
 class TCallReceiver : public QObject {
  public:
   explicit TCallReceiver(QObject* parent = nullptr) : QObject(parent) {}
+  ~TCallReceiver() override;
   // From any thread: runs `call` on this object's thread and returns once it has returned.
   void BlockingCall(const std::function<void()>& call);
+  // From any thread: runs `call` on this object's thread later, without waiting.
+  void Post(std::function<void()> call);
 
  protected:
   bool event(QEvent* event) override;
