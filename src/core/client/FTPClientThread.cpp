@@ -161,27 +161,8 @@ bool UsesLocalNames(int request) {
 }  // namespace
 
 void TFTPClientThread::TakeInput() {
-  const TThreadedFTPClient& o = *m_owner;
-  m_in.HostName = o.HostName;
-  m_in.Port = o.Port;
-  m_in.UserName = o.UserName;
-  m_in.Password = o.Password;
-  m_in.HostDirName = o.HostDirName;
-  m_in.LocalDirName = o.LocalDirName;
-  m_in.HostFileName = o.HostFileName;
-  m_in.LocalFileName = o.LocalFileName;
-  m_in.InitialFolder = o.InitialFolder;
-  m_in.LsOption = o.LsOption;
-  m_in.ASCIIExts = o.ASCIIExts;
-  m_in.LoginRetry = o.LoginRetry;
-  m_in.ReloginDelay = o.ReloginDelay;
-  m_in.ResumeTransfer = o.ResumeTransfer;
-  m_in.TransferType = o.TransferType;
-  m_in.PassiveMode = o.PassiveMode;
-  m_in.ListItems = o.ListItems;
-  m_in.HostFileNames = o.HostFileNames;
-  m_in.LocalFileNames = o.LocalFileNames;
-  m_session->Engine().InactivityTimeout = o.Timeout;
+  m_in = *m_owner;
+  m_session->Engine().InactivityTimeout = m_in.Timeout;
 }
 
 void TFTPClientThread::RunRequest(int request) {

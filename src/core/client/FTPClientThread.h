@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/client/EngineWorker.h"
+#include "core/client/FTPClientProperties.h"
 #include "core/client/FTPConsts.h"
 #include "core/client/FTPNameList.h"
 #include "core/client/FtpSession.h"
@@ -40,21 +41,6 @@ class TFTPClientThread : public TEngineWorker {
   void RequestEscaped(int request, const QString& what) override;
 
  private:
-  // The owner's request properties, as they were when the request started.
-  struct TRequestInput {
-    QString HostName, Port, UserName, Password, HostDirName, LocalDirName, HostFileName,
-        LocalFileName, InitialFolder, LsOption;
-    std::shared_ptr<AsciiExtensionList> ASCIIExts;
-    int LoginRetry = 30;
-    int ReloginDelay = 1;
-    bool ResumeTransfer = false;
-    TFTPTransferType TransferType = ftpTypeBinary;
-    bool PassiveMode = true;
-    TFTPListItems* ListItems = nullptr;
-    TFTPNameList HostFileNames;
-    TFTPNameList LocalFileNames;
-  };
-
   // ---- Frame and hand-over
   void TakeInput();
   void RunRequest(int request);
@@ -109,7 +95,7 @@ class TFTPClientThread : public TEngineWorker {
   TThreadedFTPClient* m_owner;
   TFtpSession::TOutcome m_outcome;
   std::unique_ptr<TFtpSession> m_session;
-  TRequestInput m_in;
+  TFTPClientProperties m_in;  // the owner's request properties as the request started
   // Learned at login, published to the owner at every done hand-over.
   QString m_systemType;
   bool m_resumeSupported = false;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 
+#include "core/client/FTPClientProperties.h"
 #include "core/client/FTPConsts.h"
 #include "core/client/FTPNameList.h"
 #include "core/common/AsciiExtensionList.h"
@@ -18,29 +19,11 @@ class TFtpClientEx;
 // request is posted to a worker thread that owns the protocol engine, and ends with its done
 // event, run on this object's thread while the worker waits. Set the request properties only
 // while Busy is false.
-class TThreadedFTPClient : public QObject {
+// The request properties (HostName ... LocalFileNames) are those of TFTPClientProperties.
+class TThreadedFTPClient : public QObject, public TFTPClientProperties {
  public:
   explicit TThreadedFTPClient(QObject* parent = nullptr);
   ~TThreadedFTPClient() override;
-
-  // ---- Request properties
-  QString HostName;
-  QString Port;
-  QString UserName;
-  QString Password;
-  QString HostDirName;
-  QString LocalDirName;
-  QString HostFileName;
-  QString LocalFileName;
-  std::shared_ptr<AsciiExtensionList> ASCIIExts;  // shared with the options, not a copy
-  int LoginRetry = 30;
-  int ReloginDelay = 1;  // seconds
-  bool ResumeTransfer = false;
-  TFTPTransferType TransferType = ftpTypeBinary;
-  QString InitialFolder;
-  bool PassiveMode = true;
-  QString LsOption;
-  int Timeout = 30;  // seconds without a byte from the server; 0 waits without limit
 
   // ---- State and results
   std::atomic<bool> Busy{false};
@@ -50,9 +33,6 @@ class TThreadedFTPClient : public QObject {
   QString SystemType;
   std::atomic<bool> ResumeSupported{false};
   std::atomic<qint64> FileSize{-1};
-  TFTPListItems* ListItems = nullptr;  // the caller's, filled by GetListItems
-  TFTPNameList HostFileNames;
-  TFTPNameList LocalFileNames;
 
   // ---- Events (run on this object's thread)
   TFTPDisplayEvent OnDisplay;
