@@ -71,6 +71,7 @@ TCustomFtpClientEx::~TCustomFtpClientEx() {
     socket->OnDataAvailable = nullptr;
     socket->OnSessionClosed = nullptr;
     socket->OnDataSent = nullptr;
+    socket->OnCanSend = nullptr;
     socket->OnSessionAvailable = nullptr;
   }
   CloseLocalStream();
@@ -345,7 +346,7 @@ bool TCustomFtpClientEx::DoProgress() {
   if (OnProgress) OnProgress(this, ByteCount + ResumeAt, abort);
   if (!abort) return true;
   DoDisplay(QStringLiteral("! Abort requested"));
-  m_dataSocket->Close();
+  DropDataConnection();
   return false;
 }
 
@@ -582,9 +583,11 @@ void TCustomFtpClientEx::Abort() {
       // The lookup may have ended meanwhile.
     }
   }
-  if (m_controlSocket->State() != wsClosed) CloseControl();
+  // The data connection first: closing the control connection ends the request, which would
+  // close it gently and let the bytes the system holds go out.
   ClearDataHandlers();
-  if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
+  DropDataConnection();
+  if (m_controlSocket->State() != wsClosed) CloseControl();
   CloseLocalStream();
   ResumeAt = 0;
   Connected = false;
@@ -618,6 +621,7 @@ void TCustomFtpClientEx::StopWatching() {
 void TCustomFtpClientEx::InactivityExpired() {
   if (m_doneGuard) return;  // the request ended while the timeout was queued
   const int seconds = m_watchSeconds;
+  if (UploadDrained()) ServerAlive();
   const qint64 silentMs = m_sinceServerLife.elapsed();
   if (silentMs < qint64(seconds) * 1000) {
     m_inactivityTimer->start(static_cast<int>(qint64(seconds) * 1000 - silentMs));

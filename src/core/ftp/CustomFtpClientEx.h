@@ -238,6 +238,8 @@ class TCustomFtpClientEx {
   void FailTransfer(int code, const QString& response, bool display);
   void ClearDataHandlers();
   void CloseDataQuietly();
+  // Closes the data connection for an abort: whatever the system still holds is dropped.
+  void DropDataConnection();
   void DownloadConnected(int error);
   void DownloadAccept();
   void DownloadFirstReply();
@@ -250,7 +252,16 @@ class TCustomFtpClientEx {
   void UploadFirstReply();
   void UploadSecondReply();
   void StartSending();
-  void SendNextBlock(int error);
+  // Sends blocks while the system takes them (the data socket's can-send event).
+  void SendBlocks();
+  // One block: the count the system took, 0 when it takes no more for now, -1 when sending
+  // has ended (end of the source, or a failure already handled).
+  qint64 SendBlock();
+  qint64 FinishSending();
+  qint64 FailReading();
+  // True when the peer has acknowledged upload bytes since the last look: alive, though the
+  // system's buffer may take many seconds to have room for another block.
+  bool UploadDrained();
   void UploadClosed(int error);
   void TransferTick();
   void ShowTransferStats();
@@ -306,6 +317,9 @@ class TCustomFtpClientEx {
   bool m_dataAccepted = false;
   bool m_endOfFile = false;
   bool m_sendingStarted = false;
+  QByteArray m_sendBuffer;  // the block read from the source, sent from m_sendPosition on
+  qsizetype m_sendPosition = 0;
+  qint64 m_sendQueued = -1;  // unacknowledged upload bytes at the last look
   // A local read or write failed: the transfer cannot end as a success whatever the server says.
   QString m_localFailure;
   THrpCounter m_counter;

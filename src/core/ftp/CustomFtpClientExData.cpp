@@ -9,13 +9,16 @@
 
 #include "core/common/WireText.h"
 #include "core/ftp/CustomFtpClientEx.h"
+#include "core/ftp/SocketErrors.h"
 
 namespace {
 
 // Downloads are read in blocks of this size, each reported to OnProgress and written at once.
 constexpr qint64 kReceiveBlock = 64 * 1024;
-// Uploads send one block of this size at a time; the next is read when it has gone out.
+// Uploads hand the system blocks of this size, each reported to OnProgress, as long as it
+// takes them; at most kBlocksPerWake in a row, so replies and an abort get their turn.
 constexpr qint64 kSendBlock = 256 * 1024;
+constexpr int kBlocksPerWake = 8;
 
 // Milliseconds on a monotonic clock.
 qint64 NowTick() {
@@ -77,11 +80,23 @@ void TCustomFtpClientEx::ClearDataHandlers() {
   data->OnDataAvailable = nullptr;
   data->OnDataSent = nullptr;
   data->OnSendProgress = nullptr;
+  data->OnCanSend = nullptr;
+  data->SetWantSend(false);
 }
 
 void TCustomFtpClientEx::CloseDataQuietly() {
   ClearDataHandlers();
   if (m_dataSocket->State() != wsClosed) m_dataSocket->Close();
+}
+
+void TCustomFtpClientEx::DropDataConnection() {
+  if (m_dataSocket->State() == wsClosed) return;
+  // Without linger the system would go on delivering the upload bytes it holds (megabytes on
+  // a fast link) before the peer learns of the abort; a reset drops them at once.
+  m_dataSocket->LingerOnOff = wsLingerOn;
+  m_dataSocket->LingerTimeout = 0;
+  m_dataSocket->ApplyLinger();
+  m_dataSocket->Close();
 }
 
 void TCustomFtpClientEx::PortAsync() {
@@ -511,7 +526,7 @@ void TCustomFtpClientEx::StartUpload(bool append) {
   bool opened = LocalStream != nullptr;
   if (!opened) {
     auto file = std::make_unique<QFile>(QDir::current().absoluteFilePath(LocalFileName()));
-    opened = file->open(QIODevice::ReadOnly);
+    opened = file->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     if (opened) LocalStream = file.release();
   }
   m_endOfFile = false;
@@ -520,6 +535,9 @@ void TCustomFtpClientEx::StartUpload(bool append) {
     FailTransfer(426, QStringLiteral("426 Unable to open local file ") + LocalFileName(), true);
     return;
   }
+  m_sendBuffer.clear();
+  m_sendPosition = 0;
+  m_sendQueued = -1;
 
   // Not ready while the connection is made or the command is out.
   SetState(ftpStateWaitReply);
@@ -544,7 +562,7 @@ void TCustomFtpClientEx::UploadConnected(int error) {
   data->OnSessionClosed = [this](TWSocket*, int e) { UploadClosed(e); };
   data->OnDataAvailable = nullptr;
   data->OnDataSent = nullptr;
-  data->OnSendProgress = [this](TWSocket*, int) { ServerAlive(); };
+  data->OnCanSend = [this](TWSocket*, int) { SendBlocks(); };
   m_dataAccepted = true;
   m_startTick = NowTick();
   m_counter.Start();
@@ -573,8 +591,7 @@ void TCustomFtpClientEx::UploadAccept() {
     char drop[2048];
     while (socket->Receive(drop, sizeof drop) > 0) ServerAlive();
   };
-  data->OnDataSent = [this](TWSocket*, int e) { SendNextBlock(e); };
-  data->OnSendProgress = [this](TWSocket*, int) { ServerAlive(); };
+  data->OnCanSend = [this](TWSocket*, int) { SendBlocks(); };
   data->Dup(handle);
   if (data->SendBufferSize() < 0) {
     RaiseError(QStringLiteral("winsock.getsockopt(SO_SNDBUF) failed"));
@@ -597,12 +614,11 @@ void TCustomFtpClientEx::UploadFirstReply() {
     m_serverReady = true;
     SetNextReplyHandler([this] { UploadSecondReply(); });
     if (Passive) {
-      m_dataSocket->OnDataSent = [this](TWSocket*, int e) { SendNextBlock(e); };
       if (!m_sendingStarted) {
         m_sendingStarted = true;
         m_startTick = NowTick();
         m_counter.Start();
-        SendNextBlock(0);
+        m_dataSocket->SetWantSend(true);
       }
     } else if (m_dataAccepted && !m_sendingStarted) {
       m_sendingStarted = true;
@@ -617,38 +633,71 @@ void TCustomFtpClientEx::StartSending() {
   if (!LocalStream || m_dataSocket->State() != wsConnected) return;
   m_startTick = NowTick();
   m_counter.Start();
-  SendNextBlock(0);
+  m_dataSocket->SetWantSend(true);
 }
 
-void TCustomFtpClientEx::SendNextBlock(int error) {
+void TCustomFtpClientEx::SendBlocks() {
   TWSocket* data = m_dataSocket.get();
-  if (!LocalStream) return;
-  if (!DoProgress()) return;
-  if (error != 0) {
-    DoDisplay(QStringLiteral("! Error #%1 sending data").arg(error));
-    data->Close();
-    return;
+  for (int round = 0; round < kBlocksPerWake; ++round) {
+    if (!LocalStream || m_endOfFile || !m_serverReady || !m_dataAccepted) {
+      data->SetWantSend(false);
+      return;
+    }
+    if (!DoProgress()) return;  // the data connection is closed
+    const qint64 sent = SendBlock();
+    if (sent < 0) return;  // the end, or a failure already handled
+    if (sent == 0) break;  // the system is full; it says when it takes more
+    ByteCount += sent;
+    // The system only takes bytes while the peer reads them: a sign of life.
+    ServerAlive();
+    TransferTick();
   }
-  if (m_endOfFile || !m_serverReady || !m_dataAccepted) return;
-  QByteArray block(static_cast<qsizetype>(kSendBlock), Qt::Uninitialized);
-  const qint64 count = LocalStream->read(block.data(), kSendBlock);
-  if (count < 0) {
-    DoDisplay(QStringLiteral("! Error reading file"));
-    m_localFailure = QStringLiteral("Error reading local file ") + LocalFileName();
-    data->Close();
-    return;
+  m_sendQueued = data->UnacknowledgedBytes();
+}
+
+bool TCustomFtpClientEx::UploadDrained() {
+  if (!m_sendingStarted || !LocalStream) return false;
+  const qint64 queued = m_dataSocket->UnacknowledgedBytes();
+  const bool drained = queued >= 0 && m_sendQueued >= 0 && queued < m_sendQueued;
+  m_sendQueued = queued;
+  return drained;
+}
+
+qint64 TCustomFtpClientEx::SendBlock() {
+  TWSocket* data = m_dataSocket.get();
+  if (m_sendPosition >= m_sendBuffer.size()) {
+    m_sendBuffer.resize(static_cast<qsizetype>(kSendBlock));
+    const qint64 count = LocalStream->read(m_sendBuffer.data(), kSendBlock);
+    if (count < 0) return FailReading();
+    m_sendBuffer.resize(static_cast<qsizetype>(count));
+    m_sendPosition = 0;
+    if (count == 0) return FinishSending();
   }
-  if (count == 0) {
-    // Everything has reached the socket layer (this runs on its sent notification), so the
-    // connection can close once the notifications already queued are delivered.
-    m_endOfFile = true;
-    data->CloseDelayed();
-    return;
+  const qint64 sent = data->SendDirect(m_sendBuffer.constData() + m_sendPosition,
+                                       m_sendBuffer.size() - m_sendPosition);
+  if (sent >= 0) {
+    m_sendPosition += static_cast<qsizetype>(sent);
+    return sent;
   }
-  block.truncate(static_cast<qsizetype>(count));
-  ByteCount += count;
-  data->Send(block);
-  TransferTick();
+  if (data->LastError() == SocketError::WouldBlock) return 0;
+  DoDisplay(QStringLiteral("! Error #%1 sending data").arg(data->LastError()));
+  data->Close();
+  return -1;
+}
+
+qint64 TCustomFtpClientEx::FinishSending() {
+  // Everything is with the system, which delivers it before the close it is asked for.
+  m_endOfFile = true;
+  m_dataSocket->SetWantSend(false);
+  m_dataSocket->CloseDelayed();
+  return -1;
+}
+
+qint64 TCustomFtpClientEx::FailReading() {
+  DoDisplay(QStringLiteral("! Error reading file"));
+  m_localFailure = QStringLiteral("Error reading local file ") + LocalFileName();
+  m_dataSocket->Close();
+  return -1;
 }
 
 void TCustomFtpClientEx::UploadSecondReply() {

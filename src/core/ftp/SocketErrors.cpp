@@ -1,5 +1,7 @@
 #include "core/ftp/SocketErrors.h"
 
+#include <cerrno>
+
 QString WSocketErrorDesc(int error) {
   using namespace SocketError;
   switch (error) {
@@ -125,4 +127,48 @@ int SocketErrorFromLookup(QHostInfo::HostInfoError error) {
     default:
       return SocketError::NoRecovery;
   }
+}
+
+int SocketErrorFromNative(int error) {
+#ifdef Q_OS_WIN
+  return error;
+#else
+  using namespace SocketError;
+  switch (error) {
+    case 0:
+      return 0;
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+      return WouldBlock;
+    case EPIPE:
+    case ECONNABORTED:
+      return ConnectionAborted;
+    case ECONNRESET:
+      return ConnectionReset;
+    case ENOTCONN:
+      return NotConnected;
+    case ETIMEDOUT:
+      return TimedOut;
+    case EHOSTUNREACH:
+      return HostUnreachable;
+    case ENETUNREACH:
+      return NetworkUnreachable;
+    case ENETDOWN:
+      return NetworkDown;
+    case ENOBUFS:
+    case ENOMEM:
+      return NoBufferSpace;
+    case EBADF:
+    case ENOTSOCK:
+      return NotSocket;
+    case EACCES:
+      return AccessDenied;
+    case EMSGSIZE:
+      return MessageSize;
+    default:
+      return OperationNotSupported;
+  }
+#endif
 }

@@ -54,3 +54,6 @@ QString WSocketErrorDesc(int error);
 // The error number for a failure reported by Qt.
 int SocketErrorFromQt(QAbstractSocket::SocketError error);
 int SocketErrorFromLookup(QHostInfo::HostInfoError error);
+// The error number for a failed system call on a socket (errno; on Windows the Winsock
+// number, which is returned as it is).
+int SocketErrorFromNative(int error);

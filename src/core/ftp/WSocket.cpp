@@ -2,9 +2,11 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <cerrno>
 #include <cstring>
 
 #ifdef Q_OS_WIN
@@ -12,6 +14,10 @@
 #else
 #include <netdb.h>
 #include <sys/socket.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #endif
 
 #include "core/ftp/SocketErrors.h"
@@ -47,6 +53,7 @@ TWSocket::~TWSocket() {
   OnDataAvailable = nullptr;
   OnDataSent = nullptr;
   OnSendProgress = nullptr;
+  OnCanSend = nullptr;
   OnSessionAvailable = nullptr;
   if (m_lookupId >= 0) QHostInfo::abortHostLookup(m_lookupId);
   Close();
@@ -166,6 +173,7 @@ void TWSocket::AttachSocket(QTcpSocket* socket) {
 }
 
 void TWSocket::DetachSocket() {
+  DropSendNotifier();
   QTcpSocket* socket = m_socket;
   m_socket = nullptr;
   if (!socket) return;
@@ -345,6 +353,7 @@ void TWSocket::OnSocketBytesWritten() {
     m_sending = false;
     Fire(OnDataSent, 0);
   }
+  if (m_wantSend) UpdateSendNotifier();
 }
 
 void TWSocket::Close() {
@@ -467,7 +476,70 @@ qint64 TWSocket::Send(const QByteArray& bytes) {
     return 0;
   }
   m_sending = true;
+  // Qt watches the handle for writing while its buffer holds bytes; one watcher at a time.
+  if (m_sendNotifier) m_sendNotifier->setEnabled(false);
   return m_socket->write(bytes);
+}
+
+int TWSocket::DirectSendError(int nativeError) {
+  m_lastError = SocketErrorFromNative(nativeError);
+  if (m_lastError == 0) m_lastError = SocketError::ConnectionAborted;
+  return -1;
+}
+
+qint64 TWSocket::SendDirect(const char* data, qint64 size) {
+  if (!m_socket || m_state != wsConnected) {
+    m_lastError = SocketError::NotConnected;
+    return -1;
+  }
+  if (m_socket->bytesToWrite() > 0) {  // what Send queued goes first
+    m_lastError = SocketError::WouldBlock;
+    return -1;
+  }
+  if (size <= 0) return 0;
+  const auto fd = m_socket->socketDescriptor();
+#ifdef Q_OS_WIN
+  const int chunk = static_cast<int>(qMin<qint64>(size, 1 << 30));
+  const int sent = ::send(static_cast<SOCKET>(fd), data, chunk, 0);
+  if (sent == SOCKET_ERROR) return DirectSendError(WSAGetLastError());
+  return sent;
+#else
+  for (;;) {
+    // MSG_NOSIGNAL: a peer that has gone is an error number here, not a signal.
+    const ssize_t sent =
+        ::send(static_cast<int>(fd), data, static_cast<size_t>(size), MSG_NOSIGNAL);
+    if (sent >= 0) return sent;
+    if (errno != EINTR) return DirectSendError(errno);
+  }
+#endif
+}
+
+void TWSocket::SetWantSend(bool want) {
+  m_wantSend = want;
+  UpdateSendNotifier();
+}
+
+void TWSocket::UpdateSendNotifier() {
+  const bool on = m_wantSend && m_socket && m_state == wsConnected && m_socket->bytesToWrite() == 0;
+  if (on && !m_sendNotifier) {
+    const qintptr fd = m_socket->socketDescriptor();
+    if (fd < 0) return;
+    m_sendNotifier = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    connect(m_sendNotifier, &QSocketNotifier::activated, this, [this] {
+      if (m_wantSend && m_state == wsConnected) Fire(OnCanSend, 0);
+    });
+  }
+  if (m_sendNotifier && m_sendNotifier->isEnabled() != on) m_sendNotifier->setEnabled(on);
+}
+
+void TWSocket::DropSendNotifier() {
+  m_wantSend = false;
+  if (!m_sendNotifier) return;
+  // This may run inside the notifier's own signal (a handler that closes the socket).
+  m_sendNotifier->setEnabled(false);
+  QObject::disconnect(m_sendNotifier, nullptr, this, nullptr);
+  m_sendNotifier->deleteLater();
+  m_sendNotifier = nullptr;
 }
 
 qint64 TWSocket::SendStr(const QString& text) {
@@ -507,4 +579,16 @@ void TWSocket::ApplyLinger() {
   value.l_linger = static_cast<decltype(value.l_linger)>(LingerTimeout);
   ::setsockopt(static_cast<int>(fd), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&value),
                sizeof value);
+}
+
+qint64 TWSocket::UnacknowledgedBytes() const {
+#ifdef Q_OS_LINUX
+  if (!m_socket || m_state != wsConnected) return -1;
+  const qintptr fd = m_socket->socketDescriptor();
+  int count = 0;
+  if (fd < 0 || ::ioctl(static_cast<int>(fd), SIOCOUTQ, &count) != 0) return -1;
+  return count;
+#else
+  return -1;
+#endif
 }

@@ -14,6 +14,7 @@
 class QTcpSocket;
 class QTcpServer;
 class QHostInfo;
+class QSocketNotifier;
 
 enum TSocketState {
   wsInvalidState,
@@ -89,6 +90,9 @@ class TWSocket : public QObject {
   // Fires each time the system takes some of the queued bytes, before OnDataSent (which waits
   // for all of them): a peer that keeps reading, however slowly, shows up here.
   TNotifyError OnSendProgress;
+  // Direct sending (below): fires on every round of the event loop in which the system can
+  // take more bytes, as long as SetWantSend(true) holds (level-triggered).
+  TNotifyError OnCanSend;
 
   // A dotted address completes at once, inside the call; a name completes later.
   void DnsLookup(const QString& hostName);
@@ -111,6 +115,15 @@ class TWSocket : public QObject {
   // Queues the bytes; OnDataSent fires when everything queued has gone out.
   qint64 Send(const QByteArray& bytes);
   qint64 SendStr(const QString& text);
+  // Direct sending, for bulk data: the bytes go straight to the system, past the buffer of
+  // Send, so there is no copy here and no event-loop round per block. Each call returns the
+  // count the system took (possibly fewer than offered), or -1 with LastError set; 10035 means
+  // the system's buffer is full, so wait for OnCanSend. Not to be mixed with Send while the
+  // bytes of Send are still queued (the calls then report 10035 until they have gone).
+  qint64 SendDirect(const char* data, qint64 size);
+  void SetWantSend(bool want);
+  // Bytes handed to the system that the peer has not acknowledged yet; -1 when unknown.
+  qint64 UnacknowledgedBytes() const;
   QString GetXAddr() const;  // local address
   QString GetXPort() const;  // local port
   QString GetPeerAddr() const;
@@ -139,6 +152,9 @@ class TWSocket : public QObject {
   void RemoteClosed(int error);
   bool HasData() const;
   void Fire(const TNotifyError& handler, int error);
+  void UpdateSendNotifier();
+  void DropSendNotifier();
+  int DirectSendError(int nativeError);
 
   TSocketState m_state = wsClosed;
   int m_lastError = 0;
@@ -154,6 +170,8 @@ class TWSocket : public QObject {
   QByteArray m_socksInput;
   QByteArray m_prefix;  // bytes that came with the end of the SOCKS handshake
   bool m_sending = false;
+  bool m_wantSend = false;
+  QSocketNotifier* m_sendNotifier = nullptr;  // write readiness for direct sending
   bool m_readSinceNotify = false;
   bool m_renotifyPosted = false;
   int m_closeError = 0;

@@ -352,6 +352,48 @@ TEST_F(FtpData, UploadsSendTheSourceFromTheResumeOffset) {
   }
 }
 
+TEST_F(FtpData, UploadFromACallerStreamReadsItToItsEnd) {
+  const QByteArray content = Pattern(900000);
+  QBuffer source;
+  source.setData(content);
+  ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(source.seek(1000));
+  server.Expect(QStringLiteral("PASV"), ScriptedReply(kPasv));
+  server.Expect(QStringLiteral("STOR up.bin"),
+                ScriptedReply("150 Go ahead.\r\n").DataReceive().Send("226 Stored.\r\n"));
+  r.engine.HostFileName = QStringLiteral("up.bin");
+  r.engine.SetLocalStream(&source);
+  ASSERT_EQ(RunRequest(r, &TCustomFtpClientEx::PutAsync), 0) << Log(r).toStdString();
+  EXPECT_EQ(server.ReceivedData(), content.mid(1000));
+  EXPECT_EQ(r.engine.ByteCount, content.size() - 1000);
+  EXPECT_TRUE(source.isOpen()) << "the caller's stream stays the caller's";
+  EXPECT_EQ(source.pos(), content.size());
+  r.engine.SetLocalStream(nullptr);
+}
+
+TEST_F(FtpData, AbortFromProgressStopsAnUpload) {
+  ASSERT_TRUE(testsupport::WriteFile(LocalPath("up.bin"), Pattern(32000000)));
+  server.Expect(QStringLiteral("PASV"), ScriptedReply(kPasv));
+  server.Expect(QStringLiteral("STOR"),
+                ScriptedReply("150 Go ahead.\r\n").DataReceive().Send("426 Transfer aborted.\r\n"));
+  QList<qint64> counts;
+  r.engine.OnProgress = [&counts](TCustomFtpClientEx*, qint64 count, bool& abort) {
+    counts << count;
+    abort = count > 100000;
+  };
+  r.engine.HostFileName = QStringLiteral("up.bin");
+  r.engine.SetLocalFileName(LocalPath("up.bin"));
+  ASSERT_EQ(RunRequest(r, &TCustomFtpClientEx::PutAsync), 426) << Log(r).toStdString();
+  EXPECT_EQ(r.DisplayWithPrefix(QStringLiteral("! Abort requested")).size(), 1);
+  // Progress before every block, and nothing more is handed over after the abort.
+  ASSERT_GE(counts.size(), 2);
+  EXPECT_EQ(counts.first(), 0);
+  EXPECT_EQ(counts.last(), r.engine.ByteCount);
+  EXPECT_LT(server.ReceivedData().size(), 2000000);
+  EXPECT_LE(server.ReceivedData().size(), r.engine.ByteCount);
+  EXPECT_EQ(r.engine.LocalStream, nullptr);
+}
+
 TEST_F(FtpData, UploadCancelledBeforeItStartsSendsNothing) {
   ASSERT_TRUE(testsupport::WriteFile(LocalPath("up.bin"), "abc"));
   r.engine.SetLocalFileName(LocalPath("up.bin"));

@@ -12,6 +12,9 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
 #include <vector>
 
 #include "core/ftp/EngineRecorder.h"
@@ -256,6 +259,98 @@ TEST_F(FtpInactivity, SlowButAliveServerNeverTimesOut) {
   EXPECT_TRUE(notes.isEmpty());
   EXPECT_TRUE(r.DisplayWithPrefix(QStringLiteral("! No data")).isEmpty());
   EXPECT_TRUE(r.engine.Connected);
+}
+
+// A passive data port whose one connection is read slowly: a small piece now and then, so
+// the system's buffers on both sides stay full and the sender rarely gets room for a block.
+class SlowReader {
+ public:
+  SlowReader() {
+    m_server.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+      m_socket = m_server.nextPendingConnection();
+      m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 8192);
+      m_socket->setReadBufferSize(8192);
+      QObject::connect(m_socket, &QTcpSocket::disconnected, [this] { m_closed = true; });
+      QObject::connect(m_socket, &QTcpSocket::errorOccurred, [this] { m_closed = true; });
+      QObject::connect(m_socket, &QTcpSocket::readyRead, [this] {
+        if (m_draining) m_received += m_socket->readAll().size();
+      });
+    });
+    QObject::connect(&m_pace, &QTimer::timeout, [this] {
+      if (m_socket) m_received += m_socket->read(8192).size();
+    });
+    m_pace.start(100);
+  }
+  QByteArray PasvReply() const {
+    const quint16 port = m_server.serverPort();
+    return QStringLiteral("227 Entering Passive Mode (127,0,0,1,%1,%2).\r\n")
+        .arg(port / 256)
+        .arg(port % 256)
+        .toLatin1();
+  }
+  // From now on reads everything as it comes.
+  void Drain() {
+    m_draining = true;
+    if (!m_socket) return;
+    m_socket->setReadBufferSize(0);
+    m_received += m_socket->readAll().size();
+  }
+  qint64 Received() const { return m_received; }
+  bool Closed() const { return m_closed; }
+
+ private:
+  QTcpServer m_server;
+  QTcpSocket* m_socket = nullptr;
+  QTimer m_pace;
+  qint64 m_received = 0;
+  bool m_closed = false;
+  bool m_draining = false;
+};
+
+TEST_F(FtpInactivity, SlowReaderKeepsAnUploadAliveAndAnAbortEndsItAtOnce) {
+  QFile upload(LocalPath("big.bin"));
+  ASSERT_TRUE(upload.open(QIODevice::WriteOnly));
+  ASSERT_EQ(upload.write(QByteArray(48 * 1024 * 1024, 'b')), 48 * 1024 * 1024);
+  upload.close();
+  ASSERT_TRUE(r.Open(server.Port()));
+  SlowReader reader;
+  server.Expect(QStringLiteral("PASV"), reader.PasvReply());
+  server.Expect(QStringLiteral("STOR"), "150 Go ahead.\r\n");  // and no final reply
+  r.engine.HostFileName = QStringLiteral("big.bin");
+  r.engine.SetLocalFileName(LocalPath("big.bin"));
+  const int before = static_cast<int>(r.done.size());
+  r.engine.PutAsync();
+
+  // Three times the limit, with nothing on the control connection after the 150 reply.
+  qint64 readAfterOneSecond = -1;
+  QElapsedTimer running;
+  running.start();
+  WaitFor(
+      [&] {
+        if (readAfterOneSecond < 0 && running.elapsed() >= 1000)
+          readAfterOneSecond = reader.Received();
+        return r.done.size() > before || running.elapsed() >= 3000;
+      },
+      4000);
+  EXPECT_TRUE(notes.isEmpty()) << "timed out although the peer kept reading";
+  ASSERT_EQ(r.done.size(), before) << "the upload ended early";
+  EXPECT_GT(reader.Received(), readAfterOneSecond) << "the peer read nothing for two seconds";
+  EXPECT_LT(r.engine.ByteCount, 48 * 1024 * 1024);
+
+  // The engine's abort stops it within the call: both connections and the file closed.
+  QElapsedTimer aborting;
+  aborting.start();
+  r.engine.Abort();
+  EXPECT_LT(aborting.elapsed(), 200);
+  EXPECT_EQ(r.engine.State(), ftpStateReady);
+  EXPECT_EQ(r.engine.DataSocket()->State(), wsClosed);
+  EXPECT_EQ(r.engine.LocalStream, nullptr);
+  // The bytes the system still held are dropped, not delivered after the abort.
+  reader.Drain();
+  EXPECT_TRUE(WaitFor([&] { return reader.Closed(); }, 1000))
+      << "the peer still sees a data connection";
+  EXPECT_LT(reader.Received(), r.engine.ByteCount);
 }
 
 TEST_F(FtpInactivity, IdleConnectionAndZeroLimitNeverTimeOut) {

@@ -229,3 +229,81 @@ TEST(WSocket, ListenAcceptAndTakeOver) {
 }
 
 }  // namespace
+
+TEST(WSocket, DirectSendingFillsTheSystemAndGoesOnWhenThePeerReads) {
+  Peer peer;
+  TWSocket s;
+  Events ev(s);
+  s.Addr = QStringLiteral("127.0.0.1");
+  s.Port = QString::number(peer.Port());
+  s.Connect();
+  ASSERT_TRUE(WaitFor([&] { return !ev.connects.isEmpty(); }));
+  QTcpSocket* other = peer.Accepted();
+  ASSERT_NE(other, nullptr);
+
+  // The peer does not read yet: the system takes bytes until its buffers are full.
+  QByteArray content(1 << 20, Qt::Uninitialized);
+  for (int i = 0; i < content.size(); ++i)
+    content[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
+  QByteArray sent;
+  for (int round = 0; round < 4096; ++round) {
+    const qint64 n = s.SendDirect(content.constData(), content.size());
+    if (n < 0) break;
+    sent.append(content.constData(), n);
+  }
+  ASSERT_EQ(s.LastError(), SocketError::WouldBlock) << "the system never filled up";
+  ASSERT_GT(sent.size(), 0);
+  EXPECT_GT(s.UnacknowledgedBytes(), 0);
+
+  // Bytes queued by Send go first: direct sending waits for them.
+  EXPECT_EQ(s.Send(QByteArray("queued")), 6);
+  EXPECT_EQ(s.SendDirect("x", 1), -1);
+  EXPECT_EQ(s.LastError(), SocketError::WouldBlock);
+
+  // The peer reads; the socket says when the system takes more, and the rest follows.
+  int canSend = 0;
+  const QByteArray tail("the end");
+  bool tailSent = false;
+  s.OnCanSend = [&](TWSocket* sender, int error) {
+    EXPECT_EQ(error, 0);
+    ++canSend;
+    if (!tailSent && sender->SendDirect(tail.constData(), tail.size()) == tail.size()) {
+      tailSent = true;
+      sender->SetWantSend(false);
+    }
+  };
+  s.SetWantSend(true);
+  QByteArray received;
+  const qint64 total = sent.size() + 6 + tail.size();
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        received += other->readAll();
+        return received.size() >= total || (other->waitForReadyRead(10), false);
+      },
+      10000));
+  EXPECT_GE(canSend, 1);
+  EXPECT_EQ(received, sent + "queued" + tail);
+
+  // A peer that has gone is an error number (no signal ends the process).
+  other->abort();
+  int error = 0;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        if (s.State() != wsConnected) return true;
+        if (s.SendDirect(content.constData(), content.size()) < 0 &&
+            s.LastError() != SocketError::WouldBlock) {
+          error = s.LastError();
+          return true;
+        }
+        return false;
+      },
+      5000));
+  if (s.State() == wsConnected) {
+    EXPECT_TRUE(error == SocketError::ConnectionReset || error == SocketError::ConnectionAborted)
+        << error;
+  }
+  s.Close();
+  EXPECT_EQ(s.SendDirect("x", 1), -1);
+  EXPECT_EQ(s.LastError(), SocketError::NotConnected);
+  EXPECT_EQ(s.UnacknowledgedBytes(), -1);
+}
