@@ -56,6 +56,36 @@ struct LimitedVsftpd {
   bool started = false;
 };
 
+// A queue of real carriers with default options.
+struct RealQueue {
+  TGlobalOptions options;
+  TCarrierQueue queue{[] { return std::make_unique<TThreadedFTPCarrier>(); }, options};
+  explicit RealQueue(int maxCarrier) { queue.SetMaxCarrier(maxCarrier); }
+};
+
+// A login as carriers make it on a fresh connection: USER, PASS, TYPE and the REST probe.
+void ExpectLogin(ScriptedFtpServer& server) {
+  server.Expect("USER", "331 Password.\r\n");
+  server.Expect("PASS", "230 Ok.\r\n");
+  server.Expect("TYPE I", "200 Ok.\r\n");
+  server.Expect("REST 1", "350 Ok.\r\n");
+  server.Expect("REST 0", "350 Ok.\r\n");
+}
+
+std::unique_ptr<TFTPCarryItem> ScriptedItem(const ScriptedFtpServer& server, const QString& name,
+                                            const QString& localFolder) {
+  auto item = std::make_unique<TFTPCarryItem>();
+  item->FileName = name;
+  item->SrcHostName = "127.0.0.1";
+  item->SrcPort = QString::number(server.Port());
+  item->SrcUserName = "u";
+  item->SrcPassword = "p";
+  item->SrcPath = "/p/";
+  item->DestPath = localFolder + QDir::separator();
+  item->SrcTransferType = ftpTypeBinary;
+  return item;
+}
+
 bool Drain(TCarrierQueue& queue, int timeoutMs = 30000) {
   return Pump([&] { return queue.Queue().empty() && queue.RunningCount() == 0; }, timeoutMs);
 }
@@ -65,9 +95,8 @@ TEST(CarrierPoolServers, TenFilesWithThreeCarriersLogInAtMostThreeTimes) {
   ASSERT_TRUE(vs.started);
   for (int i = 0; i < 10; ++i) ASSERT_TRUE(vs.Put(QString("ten/f%1.dat").arg(i), "data"));
   auto local = MakeTempDir("pool-ten");
-  TGlobalOptions options;
-  TCarrierQueue queue([] { return std::make_unique<TThreadedFTPCarrier>(); }, options);
-  queue.SetMaxCarrier(3);
+  RealQueue real(3);
+  TCarrierQueue& queue = real.queue;
   for (int i = 0; i < 10; ++i)
     queue.AddItem(vs.Item("/ten/", QString("f%1.dat").arg(i), false, local->path()));
   queue.RunQueue();
@@ -96,9 +125,8 @@ TEST(CarrierPoolServers, TreeWithThreeCarriersUnderThreeConnectionsAServer) {
           vs.Put(QString("tree/d%1/f%2.dat").arg(d).arg(f), QByteArray(100 + f, char('a' + d))));
   }
   auto local = MakeTempDir("pool-tree");
-  TGlobalOptions options;
-  TCarrierQueue queue([] { return std::make_unique<TThreadedFTPCarrier>(); }, options);
-  queue.SetMaxCarrier(3);
+  RealQueue real(3);
+  TCarrierQueue& queue = real.queue;
   queue.AddItem(vs.Item("/", "tree", true, local->path()));
   queue.RunQueue();
   ASSERT_TRUE(Drain(queue));
@@ -122,9 +150,8 @@ TEST(CarrierPoolServers, SessionTheServerClosedWhileIdleIsReplacedWithoutAFailur
   ASSERT_TRUE(vs.Put("idle/a.dat", "aaaa"));
   ASSERT_TRUE(vs.Put("idle/b.dat", "bbbb"));
   auto local = MakeTempDir("pool-idle");
-  TGlobalOptions options;
-  TCarrierQueue queue([] { return std::make_unique<TThreadedFTPCarrier>(); }, options);
-  queue.SetMaxCarrier(1);
+  RealQueue real(1);
+  TCarrierQueue& queue = real.queue;
   queue.AddItem(vs.Item("/idle/", "a.dat", false, local->path()));
   queue.RunQueue();
   ASSERT_TRUE(Drain(queue));
@@ -142,39 +169,21 @@ TEST(CarrierPoolServers, SessionTheServerClosedWhileIdleIsReplacedWithoutAFailur
 TEST(CarrierPoolServers, HangUpOnThePooledSessionsFirstCommandLogsInAgain) {
   // The server drops the idle session just as the next item starts on it.
   ScriptedFtpServer server;
-  const auto login = [&server] {
-    server.Expect("USER", "331 Password.\r\n");
-    server.Expect("PASS", "230 Ok.\r\n");
-    server.Expect("TYPE I", "200 Ok.\r\n");
-    server.Expect("REST 1", "350 Ok.\r\n");
-    server.Expect("REST 0", "350 Ok.\r\n");
-  };
   const auto transfer = [&server](const char* name) {
     server.Expect("PASV", "227 Entering Passive Mode ({PASV}).\r\n");
     server.Expect(QString("RETR /p/") + name,
                   ScriptedReply("150 Sending.\r\n").DataSend("four").Send("226 Done.\r\n"));
   };
-  login();
+  ExpectLogin(server);
   transfer("a.dat");
   server.Expect("PASV", ScriptedReply("421 Closing idle connection.\r\n").HangUp());
-  login();
+  ExpectLogin(server);
   transfer("b.dat");
   auto local = MakeTempDir("pool-hangup");
-  TGlobalOptions options;
-  TCarrierQueue queue([] { return std::make_unique<TThreadedFTPCarrier>(); }, options);
-  queue.SetMaxCarrier(1);
-  for (const char* name : {"a.dat", "b.dat"}) {
-    auto item = std::make_unique<TFTPCarryItem>();
-    item->FileName = name;
-    item->SrcHostName = "127.0.0.1";
-    item->SrcPort = QString::number(server.Port());
-    item->SrcUserName = "u";
-    item->SrcPassword = "p";
-    item->SrcPath = "/p/";
-    item->DestPath = local->path() + QDir::separator();
-    item->SrcTransferType = ftpTypeBinary;
-    queue.AddItem(std::move(item));
-  }
+  RealQueue real(1);
+  TCarrierQueue& queue = real.queue;
+  for (const char* name : {"a.dat", "b.dat"})
+    queue.AddItem(ScriptedItem(server, name, local->path()));
   queue.RunQueue();
   ASSERT_TRUE(Drain(queue, 10000));
   for (const auto& row : queue.Fail()) ADD_FAILURE() << row.ErrorMessage.toStdString();
@@ -187,11 +196,7 @@ TEST(CarrierPoolServers, HangUpOnThePooledSessionsFirstCommandLogsInAgain) {
 
 TEST(CarrierPoolServers, AbortedCarrierIsNotReused) {
   ScriptedFtpServer server;
-  server.Expect("USER", "331 Password.\r\n");
-  server.Expect("PASS", "230 Ok.\r\n");
-  server.Expect("TYPE I", "200 Ok.\r\n");
-  server.Expect("REST 1", "350 Ok.\r\n");
-  server.Expect("REST 0", "350 Ok.\r\n");
+  ExpectLogin(server);
   server.Expect("PASV", "227 Entering Passive Mode ({PASV}).\r\n");
   server.Expect("RETR", ScriptedReply("150 Sending.\r\n").Delay(5000).Send("226 Done.\r\n"));
   server.Always("USER", "331 Password.\r\n");
@@ -199,18 +204,9 @@ TEST(CarrierPoolServers, AbortedCarrierIsNotReused) {
   server.Always("TYPE", "200 Ok.\r\n");
   server.Always("REST", "350 Ok.\r\n");
   auto local = MakeTempDir("pool-abort");
-  TGlobalOptions options;
-  TCarrierQueue queue([] { return std::make_unique<TThreadedFTPCarrier>(); }, options);
-  queue.SetMaxCarrier(1);
-  auto item = std::make_unique<TFTPCarryItem>();
-  item->FileName = "slow.dat";
-  item->SrcHostName = "127.0.0.1";
-  item->SrcPort = QString::number(server.Port());
-  item->SrcUserName = "u";
-  item->SrcPassword = "p";
-  item->SrcPath = "/p/";
-  item->DestPath = local->path() + QDir::separator();
-  queue.AddItem(std::move(item));
+  RealQueue real(1);
+  TCarrierQueue& queue = real.queue;
+  queue.AddItem(ScriptedItem(server, "slow.dat", local->path()));
   queue.RunQueue();
   ASSERT_TRUE(
       server.WaitUntil([&] { return server.Received().contains("RETR /p/slow.dat"); }, 5000));
