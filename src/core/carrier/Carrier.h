@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -27,6 +28,13 @@ struct TCarrierConnection {
   int Timeout = 30;  // seconds without a byte from a server; 0 waits without limit
 };
 
+// Everything that makes the logins of the item's carrier: host, port, user and password of
+// each side it connects to, passive mode and the way to the servers. Carriers with equal keys
+// may take over each other's logged-in connections.
+QString CarrierSessionKey(const TFTPCarryItem& item, const TCarrierConnection& connection);
+// The servers ("host:port") the item's carrier connects to, one entry per connection.
+QStringList CarrierServers(const TFTPCarryItem& item);
+
 // What the queue needs of a carrier: one worker that carries one item and reports back on the
 // queue's thread. The threaded FTP carrier implements it; tests use scripted fakes.
 class ICarrier {
@@ -45,7 +53,13 @@ class ICarrier {
   virtual qint64 CarryFileSize() const = 0;  // -1 when unknown
   // The items an explore request found, handed over in their order.
   virtual std::vector<std::unique_ptr<TFTPCarryItem>> TakeExploredItems() = 0;
+  // After a successful request: the carrier's connections are still logged in, so the queue
+  // may keep it idle and Configure and Start it again for an item with the same logins
+  // (the same CarrierSessionKey). A carrier that carries once keeps the default.
+  virtual bool Reusable() const { return false; }
 
+  // Fired once a stopped carrier has closed its connections and its worker has ended.
+  std::function<void()> OnStopped;
   std::function<void(const QString& line)> OnDisplay;
   std::function<void()> OnCarryDone;
   std::function<void()> OnExploreDone;

@@ -55,9 +55,7 @@ void TCarrierQueue::RunQueue() {
   m_inRunQueue = false;
 }
 
-void TCarrierQueue::StartCarrier(std::unique_ptr<TFTPCarryItem> item) {
-  std::unique_ptr<ICarrier> carrier = m_factory();
-  ICarrier* raw = carrier.get();
+TCarrierConnection TCarrierQueue::Connection() const {
   TCarrierConnection proxy;
   if (m_options.FTPProxyType != 0) {
     proxy.Enabled = true;
@@ -65,6 +63,33 @@ void TCarrierQueue::StartCarrier(std::unique_ptr<TFTPCarryItem> item) {
     proxy.Port = QString::number(m_options.FTPProxyPort);
   }
   proxy.Timeout = m_options.Timeout;
+  return proxy;
+}
+
+int TCarrierQueue::RunningConnections(const QString& server) const {
+  int count = 0;
+  for (const RunningRow& row : m_running) count += int(CarrierServers(*row.Item).count(server));
+  return count;
+}
+
+bool TCarrierQueue::Fits(const QStringList& servers, bool closeIdle) {
+  for (const QString& server : servers) {
+    const int wanted = int(servers.count(server));
+    while (RunningConnections(server) + m_pool.Connections(server) + wanted > m_maxCarrier) {
+      if (!closeIdle || !m_pool.CloseOldest(server)) return false;
+    }
+  }
+  return true;
+}
+
+void TCarrierQueue::StartCarrier(std::unique_ptr<TFTPCarryItem> item) {
+  const TCarrierConnection proxy = Connection();
+  std::unique_ptr<ICarrier> carrier = m_pool.Take(CarrierSessionKey(*item, proxy));
+  if (!carrier) {
+    Fits(CarrierServers(*item), true);
+    carrier = m_factory();
+  }
+  ICarrier* raw = carrier.get();
   raw->Configure(*item, m_options.ASCIIExts(), proxy);
   raw->OnDisplay = [this, raw](const QString& line) {
     if (RunningRow* row = RowOf(raw)) {
@@ -125,11 +150,22 @@ void TCarrierQueue::CarrierFinished(ICarrier* carrier, bool explored) {
   carrier->OnTransferStatus = nullptr;
   carrier->OnCarryDone = nullptr;
   carrier->OnExploreDone = nullptr;
-  carrier->StopCarrier();
-  // This runs inside the carrier's own event: free it once that event has returned.
-  m_retired.push_back(std::move(row.Carrier));
-  QTimer::singleShot(0, this, [this] { m_retired.clear(); });
   --m_runningCount;
+  if (carrier->CarryResult() == 0 && carrier->Reusable()) {
+    // Logged in and healthy: keep it for the next item with the same logins, as long as
+    // its server stays within MaxCarrier connections (MaxCarrier may have been lowered).
+    const QStringList servers = CarrierServers(*row.Item);
+    if (Fits(servers, false)) {
+      m_pool.Park(std::move(row.Carrier), CarrierSessionKey(*row.Item, Connection()), servers);
+    } else {
+      m_pool.Close(std::move(row.Carrier));
+    }
+  } else {
+    carrier->StopCarrier();
+    // This runs inside the carrier's own event: free it once that event has returned.
+    m_retired.push_back(std::move(row.Carrier));
+    QTimer::singleShot(0, this, [this] { m_retired.clear(); });
+  }
   ListsChanged();
   RunQueue();
 }
@@ -166,6 +202,7 @@ void TCarrierQueue::DeleteQueuedItems(const std::vector<const TFTPCarryItem*>& q
 
 void TCarrierQueue::ClearQueue() {
   m_queue.clear();
+  m_pool.CloseAll();
   ListsChanged();
 }
 

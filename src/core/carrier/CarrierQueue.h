@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/carrier/Carrier.h"
+#include "core/carrier/CarrierPool.h"
 #include "core/carrier/CarryStatusTexts.h"
 #include "core/carrier/FTPCarryItem.h"
 
@@ -16,6 +17,8 @@ class TGlobalOptions;
 // The transfer queue without its window: queued, running, succeeded and failed items, and
 // up to MaxCarrier carriers started in queue order while the service runs. Everything runs on
 // the thread that owns the queue; carriers report back through their events on that thread.
+// A carrier that succeeded and is still logged in waits in the pool for the next item with
+// the same logins; no server ever has more than MaxCarrier connections, running and idle.
 class TCarrierQueue : public QObject {
  public:
   static constexpr int kMinCarriers = 1;
@@ -46,6 +49,10 @@ class TCarrierQueue : public QObject {
   bool ResumeService() const { return m_resumeService; }
   void SetResumeService(bool on);  // on runs the queue
   int RunningCount() const { return m_runningCount; }
+  // How long a logged-in carrier waits for the next item before it is closed (30 s).
+  int IdleTimeout() const { return m_pool.IdleTimeout(); }
+  void SetIdleTimeout(int ms) { m_pool.SetIdleTimeout(ms); }
+  int IdleCount() const { return m_pool.IdleCount(); }
 
   // Takes the item over and appends it; starts nothing.
   void AddItem(std::unique_ptr<TFTPCarryItem> item);
@@ -54,7 +61,7 @@ class TCarrierQueue : public QObject {
   void AbortItems(const std::vector<const TFTPCarryItem*>& running);
   void ResubmitItems(const std::vector<const TFTPCarryItem*>& failed);
   void DeleteQueuedItems(const std::vector<const TFTPCarryItem*>& queued);
-  void ClearQueue();
+  void ClearQueue();  // also closes the idle carriers
   void ClearSuccess();
   void ClearFail();
 
@@ -71,6 +78,12 @@ class TCarrierQueue : public QObject {
  private:
   void StartCarrier(std::unique_ptr<TFTPCarryItem> item);
   void CarrierFinished(ICarrier* carrier, bool explored);
+  TCarrierConnection Connection() const;
+  // Connections the running carriers hold to `server`.
+  int RunningConnections(const QString& server) const;
+  // Whether `servers` more connections fit under MaxCarrier; with `closeIdle`, idle carriers
+  // of those servers are closed, oldest first, to make room.
+  bool Fits(const QStringList& servers, bool closeIdle);
   RunningRow* RowOf(ICarrier* carrier);
   void ListsChanged();
 
@@ -85,4 +98,5 @@ class TCarrierQueue : public QObject {
   std::vector<SuccessRow> m_success;
   std::vector<FailRow> m_fail;
   std::vector<std::unique_ptr<ICarrier>> m_retired;  // done, freed after their event returns
+  TCarrierPool m_pool;
 };

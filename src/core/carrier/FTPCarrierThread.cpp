@@ -40,7 +40,17 @@ TFTPCarrierThread::TFTPCarrierThread(TThreadedFTPCarrier* owner)
 TFTPCarrierThread::~TFTPCarrierThread() = default;
 
 void TFTPCarrierThread::run() {
-  // The carrier wrote its properties before it started this thread.
+  m_src = MakeSession();
+  m_dest = MakeSession();
+  SignalReady();
+  RunLoop();
+  m_src.reset();
+  m_dest.reset();
+}
+
+void TFTPCarrierThread::CopyInput() {
+  // The carrier wrote its properties before it posted the request, and writes none while the
+  // request runs.
   const TThreadedFTPCarrier& o = *m_owner;
   m_in.FileName = o.FileName;
   m_in.SrcHostName = o.SrcHostName;
@@ -65,31 +75,14 @@ void TFTPCarrierThread::run() {
   m_in.ProxyServer = o.ProxyServer;
   m_in.ProxyPort = o.ProxyPort;
   m_in.Timeout = o.Timeout;
-  m_src = MakeSession(true);
-  m_dest = MakeSession(false);
-  SignalReady();
-  RunLoop();
-  m_src.reset();
-  m_dest.reset();
 }
 
-std::unique_ptr<TFtpSession> TFTPCarrierThread::MakeSession(bool source) {
+std::unique_ptr<TFtpSession> TFTPCarrierThread::MakeSession() {
   auto session = std::make_unique<TFtpSession>(
       *this, TFtpSession::TLogStyle::Carrier, [this](const QString& line) { Display(line); },
       m_outcome);
-  TFtpClientEx& e = session->Engine();
-  e.SetConnectionType(m_in.ProxyType);
-  e.ProxyServer = m_in.ProxyServer;
-  if (!m_in.ProxyPort.isEmpty()) e.ProxyPort = m_in.ProxyPort;
-  e.SetPassive(m_in.PassiveMode);
-  e.InactivityTimeout = m_in.Timeout;
-  e.LsOption = source ? m_in.SrcLsOption : m_in.DestLsOption;
-  e.HostName = source ? m_in.SrcHostName : m_in.DestHostName;
-  e.Port = source ? m_in.SrcPort : m_in.DestPort;
-  e.UserName = source ? m_in.SrcUserName : m_in.DestUserName;
-  e.PassWord = source ? m_in.SrcPassword : m_in.DestPassword;
-  e.OnTransferState = [this](TCustomFtpClientEx*, qint64 position, qint64 transfered,
-                             double elapsed) {
+  session->Engine().OnTransferState = [this](TCustomFtpClientEx*, qint64 position,
+                                             qint64 transfered, double elapsed) {
     TThreadedFTPCarrier* o = m_owner;
     Sync(o, [o, position, transfered, elapsed] {
       if (o->OnTransferStatus) o->OnTransferStatus(position, transfered, elapsed);
@@ -98,7 +91,39 @@ std::unique_ptr<TFtpSession> TFTPCarrierThread::MakeSession(bool source) {
   return session;
 }
 
+void TFTPCarrierThread::PrepareSession(TFtpSession& side, bool source) {
+  TFtpClientEx& e = side.Engine();
+  const QString host = source ? m_in.SrcHostName : m_in.DestHostName;
+  const QString port = source ? m_in.SrcPort : m_in.DestPort;
+  const QString user = source ? m_in.SrcUserName : m_in.DestUserName;
+  const QString password = source ? m_in.SrcPassword : m_in.DestPassword;
+  const QString proxyPort = m_in.ProxyPort.isEmpty() ? e.ProxyPort : m_in.ProxyPort;
+  const bool passive = m_in.ProxyType == ftpDirect ? m_in.PassiveMode : true;
+  const bool sameLogin = e.HostName == host && e.Port == port && e.UserName == user &&
+                         e.PassWord == password && e.ConnectionType() == m_in.ProxyType &&
+                         e.ProxyServer == m_in.ProxyServer && e.ProxyPort == proxyPort &&
+                         e.Passive == passive;
+  // The queue hands a carrier only items with its logins; anything else starts afresh.
+  if (!sameLogin && e.Connected) e.Abort();
+  if (!e.Connected) {
+    e.SetConnectionType(m_in.ProxyType);
+    e.ProxyServer = m_in.ProxyServer;
+    e.ProxyPort = proxyPort;
+    e.SetPassive(m_in.PassiveMode);
+    e.HostName = host;
+    e.Port = port;
+    e.UserName = user;
+    e.PassWord = password;
+  }
+  e.LsOption = source ? m_in.SrcLsOption : m_in.DestLsOption;
+  e.InactivityTimeout = m_in.Timeout;
+  ReuseOf(side) = TReuse();
+}
+
 void TFTPCarrierThread::Display(const QString& line) {
+  // Between requests nobody listens, and the carrier may be waiting for this worker to end:
+  // lines of an idle session (a server that hangs up, the closing QUIT) are not handed over.
+  if (!m_inRequest) return;
   TThreadedFTPCarrier* o = m_owner;
   Sync(o, [o, &line] {
     if (o->OnDisplay) o->OnDisplay(line);
@@ -106,28 +131,87 @@ void TFTPCarrierThread::Display(const QString& line) {
 }
 
 void TFTPCarrierThread::Dispatch(int request) {
+  if (request < TThreadedFTPCarrier::rqCarryDownload ||
+      request > TThreadedFTPCarrier::rqExploreServerToServer)
+    return;  // not a request of ours
   m_doneFired = false;
+  m_inRequest = true;
+  m_keepSessions = false;
+  m_outcome = TFtpSession::TOutcome();
+  m_explored.clear();
+  CopyInput();
+  PrepareSession(*m_src, true);
+  PrepareSession(*m_dest, false);
+  RunRequest(request);
+  if (StaleFailure()) {
+    // The server closed a pooled connection (idle limit, restart): not the item's fault.
+    for (TFtpSession* side : {m_src.get(), m_dest.get()}) {
+      if (!ReuseOf(*side).Pooled) continue;
+      side->Display(side->Line(
+          "~", QStringLiteral("The server closed the idle connection; logging in again.")));
+      side->Engine().Abort();
+      PrepareSession(*side, side == m_src.get());
+    }
+    m_outcome = TFtpSession::TOutcome();
+    m_explored.clear();
+    RunRequest(request);
+  }
+  FireDone(request);
+  m_inRequest = false;
+}
+
+void TFTPCarrierThread::RunRequest(int request) {
   switch (request) {
     case TThreadedFTPCarrier::rqCarryDownload:
-      CarryDownload();
-      break;
+      return CarryDownload();
     case TThreadedFTPCarrier::rqCarryUpload:
-      CarryUpload();
-      break;
+      return CarryUpload();
     case TThreadedFTPCarrier::rqCarryServerToServer:
-      CarryServerToServer();
-      break;
+      return CarryServerToServer();
     case TThreadedFTPCarrier::rqExploreDownload:
-      ExploreDownload();
-      break;
+      return ExploreDownload();
     case TThreadedFTPCarrier::rqExploreUpload:
-      ExploreUpload();
-      break;
+      return ExploreUpload();
     case TThreadedFTPCarrier::rqExploreServerToServer:
-      ExploreServerToServer();
-      break;
+      return ExploreServerToServer();
     default:
-      break;  // not a request of ours
+      return;
+  }
+}
+
+bool TFTPCarrierThread::StaleFailure() const {
+  if (Result() != ftpResultFailed) return false;
+  for (const TFtpSession* side : {m_src.get(), m_dest.get()}) {
+    const TReuse& reuse = side == m_src.get() ? m_srcReuse : m_destReuse;
+    if (!reuse.Pooled) continue;
+    const quint64 replies = side->ReplyCount - reuse.Mark;
+    const bool goodbye = side->LastReply.startsWith(QLatin1String("421"));
+    // Nothing answered since the session was taken over but its goodbye, and it is gone.
+    if ((replies == 0 && !side->Engine().Connected) || (replies == 1 && goodbye)) return true;
+  }
+  return false;
+}
+
+bool TFTPCarrierThread::SessionsHealthy(int request) const {
+  const bool source = request != TThreadedFTPCarrier::rqCarryUpload &&
+                      request != TThreadedFTPCarrier::rqExploreUpload;
+  const bool destination = request != TThreadedFTPCarrier::rqCarryDownload &&
+                           request != TThreadedFTPCarrier::rqExploreDownload;
+  return (!source || m_src->LoggedIn()) && (!destination || m_dest->LoggedIn());
+}
+
+void TFTPCarrierThread::Closing() {
+  // Only sessions that served their item well are worth a goodbye; a failed one just goes.
+  if (!m_keepSessions) return;
+  for (TFtpSession* side : {m_src.get(), m_dest.get()}) {
+    if (!side || !side->LoggedIn()) continue;
+    TFtpClientEx& e = side->Engine();
+    // A server that does not answer its QUIT holds the end up briefly only.
+    constexpr int kQuitSeconds = 2;
+    if (e.InactivityTimeout <= 0 || e.InactivityTimeout > kQuitSeconds)
+      e.InactivityTimeout = kQuitSeconds;
+    side->Run(&TFtpClientEx::QuitAsync);
+    e.Abort();
   }
 }
 
@@ -136,19 +220,26 @@ void TFTPCarrierThread::RequestEscaped(int request, const QString& what) {
   Fail(what);
   Display(QStringLiteral("! ") + what);
   m_explored.clear();
-  FireDone(request >= TThreadedFTPCarrier::rqExploreDownload);
+  FireDone(request);
+  m_inRequest = false;
 }
 
-void TFTPCarrierThread::FireDone(bool explore) {
+void TFTPCarrierThread::FireDone(int request) {
   m_doneFired = true;
+  const bool explore = request >= TThreadedFTPCarrier::rqExploreDownload;
   TThreadedFTPCarrier* o = m_owner;
   const quint8 result = m_outcome.Result;
   const QString error = m_outcome.Error;
+  // Failed and aborted items never leave their sessions to another item.
+  const bool reusable = result == ftpResultOk && SessionsHealthy(request);
+  m_keepSessions = reusable;
   // One hand-over publishes the outcome and the items and runs the handler; after it the
-  // worker touches the carrier no more until it is told to quit.
+  // worker touches the carrier no more until the next request or the quit message.
   Sync(o, [&] {
     o->LastResult = result;
     o->LastError = error;
+    o->m_reusable = reusable && !AbortRequested;
+    o->m_busy = false;
     o->ExploredItems = std::move(m_explored);
     const std::function<void()> handler = explore ? o->OnExploreDone : o->OnCarryDone;
     if (handler) handler();
@@ -158,6 +249,15 @@ void TFTPCarrierThread::FireDone(bool explore) {
 }
 
 void TFTPCarrierThread::CarrierLogin(TFtpSession& side) {
+  TReuse& reuse = ReuseOf(side);
+  if (side.LoggedIn()) {
+    reuse.Pooled = true;
+    reuse.Mark = side.ReplyCount;
+    m_outcome = TFtpSession::TOutcome();
+    return;
+  }
+  reuse.Fresh = true;
+  if (&side == m_src.get()) m_sourceResumes = false;
   TFtpSession::TLoginPolicy policy;
   policy.Attempts = m_in.ConnectRetry;
   policy.ReportRetries = true;
@@ -171,7 +271,7 @@ void TFTPCarrierThread::SetType(TFtpSession& side, TFTPTransferType type) {
     const QString ext = FileExtension(m_in.FileName);
     if (m_in.ASCIIExts->Get()->contains(ext, Qt::CaseSensitive)) binary = false;
   }
-  side.SetType(binary, true);
+  side.SetType(binary);  // TYPE only when it changes: the session knows the server's
 }
 
 void TFTPCarrierThread::RestProbe() {
@@ -179,13 +279,6 @@ void TFTPCarrierThread::RestProbe() {
   if (m_src->Quote(QStringLiteral("REST 1")) == ftpResultAborted) return;
   m_sourceResumes = Result() == ftpResultOk;
   m_src->Quote(QStringLiteral("REST 0"));
-}
-
-void TFTPCarrierThread::QuitAfterTransfer(TFtpSession& side) {
-  if (Result() != ftpResultOk) return;
-  side.Run(&TFtpClientEx::QuitAsync);
-  // The file is complete; a QUIT the server fumbles does not undo that.
-  if (Result() == ftpResultFailed) m_outcome.Result = ftpResultOk;
 }
 
 QString TFTPCarrierThread::LocalTarget() {
@@ -198,84 +291,81 @@ QString TFTPCarrierThread::LocalTarget() {
 }
 
 void TFTPCarrierThread::CarryDownload() {
-  const auto done = [this] { FireDone(false); };
   const QString local = LocalTarget();
-  if (local.isEmpty()) return done();
+  if (local.isEmpty()) return;
   CarrierLogin(*m_src);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   TFtpClientEx& e = m_src->Engine();
   // The type goes first: servers that start in ASCII (pyftpdlib) refuse REST there, and the
   // probe would then rule out every resume.
   SetType(*m_src, m_in.SrcTransferType);
-  if (Result() != ftpResultOk) return done();
-  RestProbe();
-  if (Result() == ftpResultAborted) return done();
+  if (Result() != ftpResultOk) return;
+  if (m_srcReuse.Fresh) {
+    RestProbe();
+    if (Result() == ftpResultAborted) return;
+  }
   // Raw commands travel in the local file name: set the names after the probe.
   e.HostFileName = m_in.SrcPath + m_in.FileName;
   e.SetLocalFileName(local);
   m_src->Run(m_in.ResumeTransfer && m_sourceResumes ? &TFtpClientEx::RestGetAsync
                                                     : &TFtpClientEx::GetAsync);
-  QuitAfterTransfer(*m_src);
-  done();
 }
 
 void TFTPCarrierThread::CarryUpload() {
-  const auto done = [this] { FireDone(false); };
   CarrierLogin(*m_dest);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   TFtpClientEx& e = m_dest->Engine();
   e.HostFileName = m_in.DestPath + m_in.FileName;
   e.SetLocalFileName(m_in.SrcPath + m_in.FileName);
   SetType(*m_dest, m_in.DestTransferType);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   m_dest->Store(m_in.ResumeTransfer);
-  QuitAfterTransfer(*m_dest);
-  done();
 }
 
 void TFTPCarrierThread::CarryServerToServer() {
-  const auto done = [this] { FireDone(false); };
   if (!IsSafeLocalName(m_in.FileName)) {
     Fail(UnsafeNameText(m_in.FileName));
     Display(QStringLiteral("! ") + m_outcome.Error);
-    return done();
+    return;
   }
   CarrierLogin(*m_src);
-  if (Result() != ftpResultOk) return done();
-  RestProbe();
-  if (Result() == ftpResultAborted) return done();
+  if (Result() != ftpResultOk) return;
+  if (m_srcReuse.Fresh) {
+    RestProbe();
+    if (Result() == ftpResultAborted) return;
+  }
   CarrierLogin(*m_dest);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   SetType(*m_src, m_in.SrcTransferType);
-  if (Result() != ftpResultOk) return done();
-  if (m_in.ResumeTransfer && !m_sourceResumes) {
+  if (Result() != ftpResultOk) return;
+  if (m_in.ResumeTransfer && !m_sourceResumes && m_srcReuse.Fresh) {
     // A source that starts in ASCII (pyftpdlib) refuses REST until it has its type.
     RestProbe();
-    if (Result() == ftpResultAborted) return done();
+    if (Result() == ftpResultAborted) return;
   }
   SetType(*m_dest, m_in.DestTransferType);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
 
   // PASV on one side, PORT on the other; the roles turn when the destination refuses PORT.
-  if (m_src->Quote(QStringLiteral("PASV")) != ftpResultOk) return done();
+  if (m_src->Quote(QStringLiteral("PASV")) != ftpResultOk) return;
   m_dest->Quote(QStringLiteral("PORT ") + PassiveAddress(m_src->Engine().LastResponse));
-  if (Result() == ftpResultAborted) return done();
+  if (Result() == ftpResultAborted) return;
   TFtpSession* portSide = m_dest.get();
   if (Result() != ftpResultOk) {
-    if (m_dest->Quote(QStringLiteral("PASV")) != ftpResultOk) return done();
+    if (m_dest->Quote(QStringLiteral("PASV")) != ftpResultOk) return;
     if (m_src->Quote(QStringLiteral("PORT ") + PassiveAddress(m_dest->Engine().LastResponse)) !=
         ftpResultOk)
-      return done();
+      return;
     portSide = m_src.get();
   }
 
   QString command = QStringLiteral("STOR ");
   if (m_in.ResumeTransfer && m_sourceResumes) {
     m_dest->Engine().HostFileName = m_in.DestPath + m_in.FileName;
-    if (m_dest->Run(&TFtpClientEx::SizeAsync) == ftpResultAborted) return done();
+    if (m_dest->Run(&TFtpClientEx::SizeAsync) == ftpResultAborted) return;
     if (Result() == ftpResultOk) {
       m_src->Quote(QStringLiteral("REST ") + QString::number(m_dest->Engine().SizeResult));
-      if (Result() == ftpResultAborted) return done();
+      if (Result() == ftpResultAborted) return;
       if (Result() == ftpResultOk) command = QStringLiteral("APPE ");
     }
   }
@@ -296,16 +386,10 @@ void TFTPCarrierThread::CarryServerToServer() {
         m_src->Engine().Abort();  // leave no transfer waiting on either server
         m_dest->Engine().Abort();
       }
-      return done();
+      return;
     }
   }
   WaitForBoth();
-  if (Result() == ftpResultOk) {
-    m_src->Run(&TFtpClientEx::QuitAsync);
-    m_dest->Run(&TFtpClientEx::QuitAsync);
-    if (Result() == ftpResultFailed) m_outcome.Result = ftpResultOk;
-  }
-  done();
 }
 
 void TFTPCarrierThread::WaitForBoth() {
@@ -424,38 +508,33 @@ void TFTPCarrierThread::AddListedItems(const TFTPListItems& items, quint8 direct
 }
 
 void TFTPCarrierThread::ExploreDownload() {
-  const auto done = [this] { FireDone(true); };
   const QString local = LocalTarget();
-  if (local.isEmpty()) return done();
+  if (local.isEmpty()) return;
   if (!QFileInfo(local).isDir() && !QDir().mkdir(local)) {
     Fail(QStringLiteral("500 Cannot create folder %1.").arg(local));
-    return done();
+    return;
   }
   CarrierLogin(*m_src);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   const QString remote = m_in.SrcPath + m_in.FileName;
   TFTPListItems items;
-  if (m_src->ListFolder(remote, items) != ftpResultOk) return done();
-  if (m_src->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
+  if (m_src->ListFolder(remote, items, true) != ftpResultOk) return;
   AddListedItems(items, carryDownload, remote + QLatin1Char('/'), LocalFolderPath(local));
-  done();
 }
 
 void TFTPCarrierThread::ExploreUpload() {
-  const auto done = [this] { FireDone(true); };
   // A folder that cannot be listed would otherwise pass as an empty one, after making its
   // remote copy: check it before touching the server.
   const QString local = m_in.SrcPath + m_in.FileName;
   const QFileInfo localInfo(local);
   if (!localInfo.isDir() || !localInfo.isReadable() || !QDir(local).isReadable()) {
     Fail(QStringLiteral("500 Cannot read folder %1.").arg(local));
-    return done();
+    return;
   }
   CarrierLogin(*m_dest);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   const QString remote = m_in.DestPath + m_in.FileName;
-  if (!EnterOrMake(*m_dest, remote)) return done();
-  if (m_dest->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
+  if (!EnterOrMake(*m_dest, remote)) return;
   const QFileInfoList entries = QDir(local).entryInfoList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
   for (const QFileInfo& entry : entries) {
@@ -477,23 +556,18 @@ void TFTPCarrierThread::ExploreUpload() {
     }
     m_explored.push_back(std::move(item));
   }
-  done();
 }
 
 void TFTPCarrierThread::ExploreServerToServer() {
-  const auto done = [this] { FireDone(true); };
   CarrierLogin(*m_dest);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   const QString destFolder = m_in.DestPath + m_in.FileName;
-  if (!EnterOrMake(*m_dest, destFolder)) return done();
-  if (m_dest->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
+  if (!EnterOrMake(*m_dest, destFolder)) return;
   CarrierLogin(*m_src);
-  if (Result() != ftpResultOk) return done();
+  if (Result() != ftpResultOk) return;
   const QString srcFolder = m_in.SrcPath + m_in.FileName;
   TFTPListItems items;
-  if (m_src->ListFolder(srcFolder, items) != ftpResultOk) return done();
-  if (m_src->Run(&TFtpClientEx::QuitAsync) != ftpResultOk) return done();
+  if (m_src->ListFolder(srcFolder, items, true) != ftpResultOk) return;
   AddListedItems(items, carryServerToServer, srcFolder + QLatin1Char('/'),
                  destFolder + QLatin1Char('/'));
-  done();
 }

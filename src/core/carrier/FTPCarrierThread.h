@@ -15,9 +15,12 @@ class TFtpClientEx;
 class TFTPListItems;
 class TFTPCarryItem;
 
-// The worker of a carrier: a source and a destination session, one request per carrier.
-// The carrier's properties are copied when the worker starts; the outcome and the explored
-// items reach the carrier inside the done hand-over, before its done handler runs.
+// The worker of a carrier: a source and a destination session. The carrier's properties are
+// copied when each request starts; the outcome, the explored items and whether the sessions
+// may serve the next item reach the carrier inside the done hand-over, before its done
+// handler runs. A successful request leaves its sessions logged in for the next one; a
+// session the server closed while idle is logged in afresh, and a request whose first step on
+// it failed because of that runs once more. The quit message closes the sessions with QUIT.
 class TFTPCarrierThread : public TEngineWorker {
  public:
   explicit TFTPCarrierThread(TThreadedFTPCarrier* owner);
@@ -27,6 +30,7 @@ class TFTPCarrierThread : public TEngineWorker {
   void run() override;
   void Dispatch(int request) override;
   void RequestEscaped(int request, const QString& what) override;
+  void Closing() override;
 
  private:
   // The carrier's properties as they were when the worker started.
@@ -45,20 +49,26 @@ class TFTPCarrierThread : public TEngineWorker {
     int Timeout = 30;
   };
 
-  std::unique_ptr<TFtpSession> MakeSession(bool source);
+  void CopyInput();
+  std::unique_ptr<TFtpSession> MakeSession();
+  // Gives the session the request's settings; a session logged in with other ones is closed.
+  void PrepareSession(TFtpSession& side, bool source);
+  void RunRequest(int request);
+  // The request failed at its first step on a pooled session the server had closed.
+  bool StaleFailure() const;
+  bool SessionsHealthy(int request) const;
   void Display(const QString& line);
-  void FireDone(bool explore);
+  void FireDone(int request);
   quint8 Result() const { return m_outcome.Result; }
   void Fail(const QString& error) {
     m_outcome.Result = ftpResultFailed;
     m_outcome.Error = error;
   }
 
+  // Logs in, or takes the session as it is when it is still logged in from the last item.
   void CarrierLogin(TFtpSession& side);
   void SetType(TFtpSession& side, TFTPTransferType type);
   void RestProbe();
-  // QUIT after a successful transfer, keeping its success.
-  void QuitAfterTransfer(TFtpSession& side);
   // The local path of the item's file, or empty (with the step failed) for an unsafe name.
   QString LocalTarget();
 
@@ -84,6 +94,18 @@ class TFTPCarrierThread : public TEngineWorker {
   std::unique_ptr<TFtpSession> m_src;
   std::unique_ptr<TFtpSession> m_dest;
   std::vector<std::unique_ptr<TFTPCarryItem>> m_explored;
-  bool m_sourceResumes = false;
+  bool m_sourceResumes = false;  // learned at the source's login, kept while it stays
   bool m_doneFired = false;
+  bool m_inRequest = false;     // from the request's start to the end of its done hand-over
+  bool m_keepSessions = false;  // the last request succeeded with its sessions logged in
+  // Per session: taken over logged in for this request, and its reply count at that moment.
+  struct TReuse {
+    bool Pooled = false;
+    bool Fresh = false;  // logged in by this request
+    quint64 Mark = 0;
+  };
+  TReuse m_srcReuse, m_destReuse;
+  TReuse& ReuseOf(const TFtpSession& side) {
+    return &side == m_src.get() ? m_srcReuse : m_destReuse;
+  }
 };

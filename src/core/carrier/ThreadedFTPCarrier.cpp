@@ -7,7 +7,9 @@
 TThreadedFTPCarrier::TThreadedFTPCarrier(QObject* parent) : QObject(parent) {}
 
 TThreadedFTPCarrier::~TThreadedFTPCarrier() {
-  // A worker must never outlive its carrier: cut it off, abort, and wait for it to unwind.
+  // A worker must never outlive its carrier: cut it off, abort what runs, and wait for it to
+  // unwind. An idle worker is not aborted: it closes its connections with QUIT (briefly
+  // bounded) and ends.
   if (m_thread != nullptr) {
     TFTPCarrierThread* thread = m_thread;
     m_thread = nullptr;
@@ -17,9 +19,12 @@ TThreadedFTPCarrier::~TThreadedFTPCarrier() {
     OnCarryDone = nullptr;
     OnExploreDone = nullptr;
     OnTransferStatus = nullptr;
-    thread->AbortRequested = true;
-    thread->PostRequest(rqAbortCarry);
-    thread->PostQuit();
+    OnStopped = nullptr;
+    if (m_busy) {
+      thread->AbortRequested = true;
+      thread->PostRequest(rqAbortCarry);
+    }
+    if (m_busy || !m_stopping) thread->PostQuit();
     // The worker may be blocked in a hand-over to this thread right now: keep serving
     // those (they find nothing to call any more) while waiting for it to end.
     while (!thread->wait(10)) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -82,8 +87,20 @@ void TThreadedFTPCarrier::Start(TCarryRequest request) {
 }
 
 void TThreadedFTPCarrier::StartRequest(int request) {
+  m_busy = true;
+  m_reusable = false;
+  LastResult = 0;
+  LastError.clear();
+  if (m_thread != nullptr && !m_stopping) {
+    // The worker of the previous item, idle and logged in. An abort meant for that item that
+    // came too late must not cut this one short; its message is ignored while idle.
+    m_thread->AbortRequested = false;
+    m_thread->PostRequest(request);
+    return;
+  }
   auto* thread = new TFTPCarrierThread(this);
   m_thread = thread;
+  m_stopping = false;
   thread->OnEnded = [this, thread] { ThreadEnded(thread); };
   thread->StartAndWaitReady(QThread::LowestPriority);
   thread->PostRequest(request);
@@ -94,6 +111,7 @@ void TThreadedFTPCarrier::ThreadEnded(TFTPCarrierThread* thread) {
   thread->Joined();
   thread->deleteLater();
   if (OnEndThread) OnEndThread();
+  if (OnStopped) OnStopped();
 }
 
 void TThreadedFTPCarrier::AbortCarry() {
@@ -103,7 +121,9 @@ void TThreadedFTPCarrier::AbortCarry() {
 }
 
 void TThreadedFTPCarrier::StopCarrier() {
-  if (m_thread != nullptr) m_thread->PostQuit();
+  if (m_thread == nullptr || m_stopping) return;
+  m_stopping = true;
+  m_thread->PostQuit();
 }
 
 std::vector<std::unique_ptr<TFTPCarryItem>> TThreadedFTPCarrier::TakeExploredItems() {

@@ -11,9 +11,10 @@
 
 class TFTPCarrierThread;
 
-// Carries one queue item on a worker thread of its own with two engines, one for the source
+// Carries queue items on a worker thread of its own with two sessions, one for the source
 // server and one for the destination. Events run on this object's thread while the worker
-// waits.
+// waits. After a successful request the worker stays, logged in, and the next request (for
+// the same logins) goes to it; StopCarrier closes its connections with QUIT and ends it.
 class TThreadedFTPCarrier : public QObject, public ICarrier {
  public:
   // Request numbers of the carrier's worker.
@@ -71,6 +72,7 @@ class TThreadedFTPCarrier : public QObject, public ICarrier {
   QString CarryError() const override { return LastError; }
   qint64 CarryFileSize() const override { return FileSize; }
   std::vector<std::unique_ptr<TFTPCarryItem>> TakeExploredItems() override;
+  bool Reusable() const override { return m_reusable && m_thread != nullptr && !m_stopping; }
 
  private:
   friend class TFTPCarrierThread;
@@ -78,4 +80,7 @@ class TThreadedFTPCarrier : public QObject, public ICarrier {
   void ThreadEnded(TFTPCarrierThread* thread);
 
   TFTPCarrierThread* m_thread = nullptr;
+  bool m_busy = false;      // a request runs; cleared in its done hand-over
+  bool m_reusable = false;  // written in the done hand-over
+  bool m_stopping = false;  // StopCarrier was called
 };

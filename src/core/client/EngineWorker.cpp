@@ -91,9 +91,14 @@ void TEngineWorker::PostQuit() {
 void TEngineWorker::QuitReceived() {
   if (m_inWait) {
     m_waitQuit = true;
-  } else {
-    exit(0);
+    return;
   }
+  try {
+    Closing();
+  } catch (...) {
+    // Closing only tidies up; the loop ends all the same.
+  }
+  exit(0);
 }
 
 void TEngineWorker::Received(int request) {

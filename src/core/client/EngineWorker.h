@@ -43,6 +43,9 @@ class TEngineWorker : public QThread {
   // reaches Qt's event loop: RequestEscaped turns it into the request's failure.
   virtual void Dispatch(int request) = 0;
   virtual void RequestEscaped(int request, const QString& what) = 0;
+  // Runs when the quit message arrives while no request runs, before the loop ends: the place
+  // to close connections politely (it may wait through PumpUntil).
+  virtual void Closing() {}
   void SignalReady();
   // Runs the event loop until `done` holds or an abort or quit interrupts. Every pass first
   // looks at AbortRequested, then at `done`, then waits for and handles events.

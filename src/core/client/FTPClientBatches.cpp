@@ -53,7 +53,7 @@ bool TFTPClientThread::BackToHostDir() {
 
 std::unique_ptr<TFTPListItems> TFTPClientThread::ListInto(const QString& folder) {
   auto listing = std::make_unique<TFTPListItems>();
-  ListFolder(folder, *listing);
+  ListFolder(folder, *listing, true);
   return listing;
 }
 
@@ -180,7 +180,8 @@ void TFTPClientThread::DownloadTree(const QString& remote, const QString& local)
     if (!entry->IsFile || locals[size_t(i)].isEmpty()) continue;
     e.HostFileName = entry->Name;
     e.SetLocalFileName(locals[size_t(i)]);
-    DownloadOne();
+    // A link's listed size is the link's own, not its target's.
+    DownloadOne(entry->IsLink ? -1 : entry->Size);
     if (Result() != ftpResultOk) return;
   }
   for (int i = 0; i < listing->Count(); ++i) {

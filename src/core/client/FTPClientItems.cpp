@@ -82,17 +82,22 @@ void TFTPClientThread::ChooseTransferType() {
   m_session->SetType(TransferTypeForFile(e.LocalFileName(), type, exts) != ftpTypeASCII);
 }
 
-void TFTPClientThread::ListFolder(const QString& folder, TFTPListItems& items) {
+void TFTPClientThread::ListFolder(const QString& folder, TFTPListItems& items,
+                                  bool skipCwdWhenThere) {
   m_owner->FileSize = -1;
-  m_session->ListFolder(folder, items);
+  m_session->ListFolder(folder, items, skipCwdWhenThere);
 }
 
-void TFTPClientThread::DownloadOne() {
+void TFTPClientThread::DownloadOne(qint64 listedSize) {
   ChooseTransferType();
   if (Result() != ftpResultOk) return;
   TFtpClientEx& e = m_session->Engine();
-  if (Run(&TFtpClientEx::SizeAsync) == ftpResultAborted) return;
-  m_owner->FileSize = Result() == ftpResultOk ? e.SizeResult : -1;
+  if (listedSize >= 0) {
+    m_owner->FileSize = listedSize;  // a tree walk has it from the listing: no SIZE
+  } else {
+    if (Run(&TFtpClientEx::SizeAsync) == ftpResultAborted) return;
+    m_owner->FileSize = Result() == ftpResultOk ? e.SizeResult : -1;
+  }
   Run(m_in.ResumeTransfer && m_resumeSupported ? &TFtpClientEx::RestGetAsync
                                                : &TFtpClientEx::GetAsync);
 }

@@ -68,8 +68,9 @@ class TFTPClientThread : public TEngineWorker {
   void DoDownloadFile();
   void DoUploadFile();
   void ChooseTransferType();
-  void ListFolder(const QString& folder, TFTPListItems& items);
-  void DownloadOne();
+  void ListFolder(const QString& folder, TFTPListItems& items, bool skipCwdWhenThere = false);
+  // Downloads the engine's HostFileName; a size known from a listing (0 or more) spares SIZE.
+  void DownloadOne(qint64 listedSize = -1);
   void UploadOne();
 
   // ---- Batches and trees

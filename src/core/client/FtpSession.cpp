@@ -39,6 +39,7 @@ void TFtpSession::HookEngine() {
   };
   e.OnResponse = [this](TCustomFtpClientEx* engine) {
     ++Replies;
+    ++ReplyCount;
     LastReply = engine->LastResponse;
     if (!m_dialogueMuted) Display(Line("<", engine->LastResponse));
   };
@@ -96,8 +97,17 @@ QString TFtpSession::ConnectStateLine(TFTPConnectState state) const {
   return QString();
 }
 
+bool TFtpSession::LoggedIn() const {
+  return m_loggedIn && m_engine->Connected;
+}
+
 quint8 TFtpSession::Run(void (TFtpClientEx::*operation)()) {
   m_done = false;
+  // Operations that may move the server to another folder (a raw command may be a CWD).
+  if (operation == &TFtpClientEx::CwdAsync || operation == &TFtpClientEx::CDupAsync ||
+      operation == &TFtpClientEx::QuoteAsync || operation == &TFtpClientEx::OpenAsync ||
+      operation == &TFtpClientEx::ConnectAsync)
+    m_folder.clear();
   QString refusal;
   try {
     (m_engine.get()->*operation)();
@@ -154,9 +164,15 @@ quint8 TFtpSession::Quote(const QString& line) {
   return Run(&TFtpClientEx::QuoteAsync);
 }
 
-quint8 TFtpSession::Cwd(const QString& folder) {
+quint8 TFtpSession::Cwd(const QString& folder, bool skipWhenThere) {
+  if (skipWhenThere && !m_folder.isEmpty() && folder == m_folder && m_engine->Connected) {
+    Result = ftpResultOk;
+    return Result;
+  }
   m_engine->HostDirName = folder;
-  return Run(&TFtpClientEx::CwdAsync);
+  if (Run(&TFtpClientEx::CwdAsync) == ftpResultOk && folder.startsWith(QLatin1Char('/')))
+    m_folder = folder;
+  return Result;
 }
 
 quint8 TFtpSession::SetType(bool binary, bool force) {
@@ -175,6 +191,7 @@ quint8 TFtpSession::Login(const TLoginPolicy& policy) {
   TFtpClientEx& e = *m_engine;
   int attempts = policy.Attempts;
   bool loggedIn = false;
+  m_loggedIn = false;
   while (attempts > 0) {
     bool passwordRejected = false;
     if (Run(&TFtpClientEx::OpenAsync) == ftpResultAborted) break;
@@ -220,6 +237,7 @@ quint8 TFtpSession::Login(const TLoginPolicy& policy) {
   }
   Result = ftpResultOk;
   m_typeKnown = false;
+  m_loggedIn = true;
   if (policy.ReportRetries) {
     Display(Line("~", QStringLiteral("User [%1] logged in successfully onto host [%2] on port [%3]")
                           .arg(e.UserName, e.HostName, e.Port)));
@@ -236,11 +254,12 @@ quint8 TFtpSession::Reconnect(int attempts, int retryDelay) {
   }
   m_typeKnown = false;
   if (attempts <= 0) Result = ftpResultFailed;
+  m_loggedIn = Result == ftpResultOk;
   return Result;
 }
 
-quint8 TFtpSession::ListFolder(const QString& folder, TFTPListItems& items) {
-  if (Cwd(folder) != ftpResultOk) return Result;
+quint8 TFtpSession::ListFolder(const QString& folder, TFTPListItems& items, bool skipCwdWhenThere) {
+  if (Cwd(folder, skipCwdWhenThere) != ftpResultOk) return Result;
   TFtpClientEx& e = *m_engine;
   e.HostFileName.clear();
   QBuffer buffer;

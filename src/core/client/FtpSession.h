@@ -52,10 +52,14 @@ class TFtpSession {
   quint8 Run(void (TFtpClientEx::*operation)());
   // A raw command (it fails from reply 500 on).
   quint8 Quote(const QString& line);
-  quint8 Cwd(const QString& folder);
+  // CWD; with `skipWhenThere` an absolute folder the server is known to be in already is not
+  // entered again (tree walks and pooled carriers).
+  quint8 Cwd(const QString& folder, bool skipWhenThere = false);
   // Sends TYPE unless the server is known to have it already; `force` always sends it.
   quint8 SetType(bool binary, bool force = false);
   void ForgetType() { m_typeKnown = false; }
+  // Logged in (Login or Reconnect succeeded) and the control connection is still open.
+  bool LoggedIn() const;
 
   struct TLoginPolicy {
     int Attempts = 1;
@@ -74,7 +78,7 @@ class TFtpSession {
 
   // Changes into `folder`, lists it into `items` and tells folder links from file links by
   // changing into each link; a server moved by a folder link is taken back to `folder`.
-  quint8 ListFolder(const QString& folder, TFTPListItems& items);
+  quint8 ListFolder(const QString& folder, TFTPListItems& items, bool skipCwdWhenThere = false);
   // Sends the engine's local file to its HostFileName; with `resume`, appends to what SIZE
   // reports of the remote copy.
   quint8 Store(bool resume);
@@ -88,6 +92,8 @@ class TFtpSession {
   // server-to-server wait watches both sides with them).
   int Replies = 0;
   QString LastReply;
+  // Every reply of the session, never cleared.
+  quint64 ReplyCount = 0;
 
  private:
   quint8 Wait();
@@ -105,4 +111,6 @@ class TFtpSession {
   bool m_dialogueMuted = false;  // the link probe's commands and replies are not logged
   bool m_typeKnown = false;
   bool m_lastBinary = false;
+  bool m_loggedIn = false;
+  QString m_folder;  // the absolute folder the server is in, empty when unknown
 };

@@ -107,8 +107,13 @@ TEST(ThreadedFTPCarrier, ServerToServerReversesRolesWhenPortIsRefused) {
   EXPECT_EQ(run.carrier.LastResult, 0) << run.carrier.LastError.toStdString();
   EXPECT_TRUE(s.src.Unexpected().isEmpty()) << s.src.Unexpected().join('|').toStdString();
   EXPECT_TRUE(s.dest.Unexpected().isEmpty()) << s.dest.Unexpected().join('|').toStdString();
-  // The side that took PORT is told first.
-  EXPECT_EQ(s.src.Received().indexOf("RETR /a/f.bin"), s.src.Received().size() - 2);
+  // The side that took PORT is told first; both stay logged in until the carrier stops.
+  EXPECT_EQ(s.src.Received().indexOf("RETR /a/f.bin"), s.src.Received().size() - 1);
+  EXPECT_TRUE(run.carrier.Reusable());
+  run.carrier.StopCarrier();
+  ASSERT_TRUE(Pump([&] { return !run.carrier.HasThread(); }, 5000));
+  EXPECT_EQ(s.src.Received().last(), "QUIT");
+  EXPECT_EQ(s.dest.Received().last(), "QUIT");
 }
 
 TEST(ThreadedFTPCarrier, ServerToServerEndsWhenEitherSideFails) {

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "ClientHarness.h"
@@ -124,6 +125,47 @@ TEST_F(ClientContract, HostileListingNamesNeverLeaveTheDownloadFolder) {
   EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
             QStringList{"good.txt"});
   EXPECT_FALSE(server.Received().join('|').contains("escape")) << "unsafe names are not fetched";
+}
+
+TEST_F(ClientContract, TreeDownloadTakesSizesFromTheListing) {
+  // The listing gives each file's size: no SIZE for them and TYPE once. A link's listed size
+  // is the link's own, so the link is asked for its size; so is a single file.
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const QByteArray listing =
+      "-rw-r--r--   1 u g   5 Jan 01  2024 a.bin\r\n"
+      "-rw-r--r--   1 u g   3 Jan 01  2024 b.bin\r\n"
+      "lrwxrwxrwx   1 u g   5 Jan 01  2024 lnk -> a.bin\r\n";
+  server.Always("PWD", "257 \"/t\"\r\n");
+  server.Always("SIZE", "213 5\r\n");
+  server.Expect("CWD /t", "250 Ok.\r\n");
+  server.Expect("PASV", "227 Entering Passive Mode ({PASV}).\r\n");
+  server.Expect("LIST", ScriptedReply("150 Listing.\r\n").DataSend(listing).Send("226 Done.\r\n"));
+  server.Expect("CWD /t/lnk", "550 Not a folder.\r\n");
+  for (const char* name : {"a.bin", "b.bin", "lnk"}) {
+    server.Expect("PASV", "227 Entering Passive Mode ({PASV}).\r\n");
+    server.Expect(QString("RETR ") + name,
+                  ScriptedReply("150 Sending.\r\n").DataSend("12345").Send("226 Sent.\r\n"));
+  }
+  TThreadedFTPClient& c = *h.client;
+  c.TransferType = ftpTypeBinary;
+  c.HostFileNames.Add("/t", TFTPNameList::kFolder);
+  c.LocalFileNames.Add(root.filePath("t"));
+  ASSERT_TRUE(h.Run(&TThreadedFTPClient::Downloads)) << Log();
+  EXPECT_EQ(c.LastResult, ftpResultOk) << Log();
+  EXPECT_TRUE(server.Unexpected().isEmpty()) << server.Unexpected().join('|').toStdString();
+  EXPECT_EQ(server.Received().filter(QRegularExpression("^SIZE")), QStringList{"SIZE lnk"});
+  EXPECT_EQ(server.Received().filter(QRegularExpression("^TYPE")).size(), 1);
+
+  server.Expect("PASV", "227 Entering Passive Mode ({PASV}).\r\n");
+  server.Expect("RETR one.bin",
+                ScriptedReply("150 Sending.\r\n").DataSend("12345").Send("226 Sent.\r\n"));
+  c.HostFileName = "one.bin";
+  c.LocalFileName = root.filePath("one.bin");
+  ASSERT_TRUE(h.Run(&TThreadedFTPClient::DownloadFile)) << Log();
+  EXPECT_EQ(c.LastResult, ftpResultOk) << Log();
+  EXPECT_EQ(server.Received().filter(QRegularExpression("^SIZE")).last(), "SIZE one.bin");
+  EXPECT_EQ(c.FileSize, 5);
 }
 
 }  // namespace
