@@ -34,11 +34,7 @@ TEST(CliHostileServer, HangUpAfterLoginFailsTheDownloadWithoutACrash) {
 
 TEST(CliHostileServer, NamesFromAListingStayInsideTheDownloadFolder) {
   ScriptedFtpServer server;
-  server.Expect("USER", "331 Password required.\r\n");
-  server.Expect("PASS", "230 Logged in.\r\n");
-  server.Always("SYST", "215 UNIX\r\n");
-  server.Always("TYPE", "200 Ok.\r\n");
-  server.Always("REST", "350 Ok.\r\n");
+  server.AnswerLogins();
   server.Always("PWD", "257 \"/\"\r\n");
   server.Always("CWD", "250 Ok.\r\n");
   server.Always("SIZE", "213 5\r\n");

@@ -116,13 +116,8 @@ TEST(CliTimeout, BadValueIsAUsageErrorAndHelpListsIt) {
   EXPECT_TRUE(r.out.contains("--timeout SECONDS")) << r.out.toStdString();
 }
 
-// Answers what the background client and the carriers send while they log in.
 void ScriptLogin(ScriptedFtpServer& server) {
-  server.Always("USER", "331 Password please.\r\n");
-  server.Always("PASS", "230 Logged in.\r\n");
-  server.Always("SYST", "215 UNIX Type: L8\r\n");
-  server.Always("TYPE", "200 Type set.\r\n");
-  server.Always("REST", "350 Restarting.\r\n");
+  server.AnswerLogins();
 }
 
 TEST(CliTimeout, SilentServerEndsTheCommandInsteadOfHanging) {

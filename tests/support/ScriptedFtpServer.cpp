@@ -336,6 +336,14 @@ ScriptedFtpServer::~ScriptedFtpServer() {
   m_thread->wait(10000);
 }
 
+void ScriptedFtpServer::AnswerLogins() {
+  Always(QStringLiteral("USER"), "331 Password required.\r\n");
+  Always(QStringLiteral("PASS"), "230 Logged in.\r\n");
+  Always(QStringLiteral("SYST"), "215 UNIX Type: L8\r\n");
+  Always(QStringLiteral("TYPE"), "200 Type set.\r\n");
+  Always(QStringLiteral("REST"), "350 Restarting.\r\n");
+}
+
 quint16 ScriptedFtpServer::Port() const {
   return m_core->m_port;
 }

@@ -72,6 +72,9 @@ class ScriptedFtpServer {
   void SetGreeting(const ScriptedReply& reply);
   void Expect(const QString& commandPrefix, const ScriptedReply& reply);
   void Always(const QString& commandPrefix, const ScriptedReply& reply);
+  // Standing answers for every login the background client or a carrier makes: USER asks for
+  // the password, PASS, SYST, TYPE and the REST probe succeed.
+  void AnswerLogins();
 
   // Received command lines, without their line end.
   QStringList Received() const;

@@ -51,30 +51,7 @@ void TFTPCarrierThread::run() {
 void TFTPCarrierThread::CopyInput() {
   // The carrier wrote its properties before it posted the request, and writes none while the
   // request runs.
-  const TThreadedFTPCarrier& o = *m_owner;
-  m_in.FileName = o.FileName;
-  m_in.SrcHostName = o.SrcHostName;
-  m_in.SrcPort = o.SrcPort;
-  m_in.SrcUserName = o.SrcUserName;
-  m_in.SrcPassword = o.SrcPassword;
-  m_in.SrcPath = o.SrcPath;
-  m_in.SrcLsOption = o.SrcLsOption;
-  m_in.DestHostName = o.DestHostName;
-  m_in.DestPort = o.DestPort;
-  m_in.DestUserName = o.DestUserName;
-  m_in.DestPassword = o.DestPassword;
-  m_in.DestPath = o.DestPath;
-  m_in.DestLsOption = o.DestLsOption;
-  m_in.ConnectRetry = o.ConnectRetry;
-  m_in.ResumeTransfer = o.ResumeTransfer;
-  m_in.SrcTransferType = o.SrcTransferType;
-  m_in.DestTransferType = o.DestTransferType;
-  m_in.ASCIIExts = o.ASCIIExts;
-  m_in.PassiveMode = o.PassiveMode;
-  m_in.ProxyType = o.ProxyType;
-  m_in.ProxyServer = o.ProxyServer;
-  m_in.ProxyPort = o.ProxyPort;
-  m_in.Timeout = o.Timeout;
+  m_in = *m_owner;
 }
 
 std::unique_ptr<TFtpSession> TFTPCarrierThread::MakeSession() {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/carrier/FTPCarrierProperties.h"
 #include "core/client/EngineWorker.h"
 #include "core/client/FtpSession.h"
 #include "core/common/AsciiExtensionList.h"
@@ -33,22 +34,6 @@ class TFTPCarrierThread : public TEngineWorker {
   void Closing() override;
 
  private:
-  // The carrier's properties as they were when the worker started.
-  struct TCarrierInput {
-    QString FileName;
-    QString SrcHostName, SrcPort, SrcUserName, SrcPassword, SrcPath, SrcLsOption;
-    QString DestHostName, DestPort, DestUserName, DestPassword, DestPath, DestLsOption;
-    int ConnectRetry = 30;
-    bool ResumeTransfer = false;
-    TFTPTransferType SrcTransferType = ftpTypeBinary;
-    TFTPTransferType DestTransferType = ftpTypeBinary;
-    std::shared_ptr<AsciiExtensionList> ASCIIExts;
-    bool PassiveMode = true;
-    TFtpConnectionType ProxyType = ftpDirect;
-    QString ProxyServer, ProxyPort;
-    int Timeout = 30;
-  };
-
   void CopyInput();
   std::unique_ptr<TFtpSession> MakeSession();
   // Gives the session the request's settings; a session logged in with other ones is closed.
@@ -89,7 +74,7 @@ class TFTPCarrierThread : public TEngineWorker {
                       const QString& destPath);
 
   TThreadedFTPCarrier* m_owner;
-  TCarrierInput m_in;
+  TFTPCarrierProperties m_in;  // the carrier's properties as the request started
   TFtpSession::TOutcome m_outcome;
   std::unique_ptr<TFtpSession> m_src;
   std::unique_ptr<TFtpSession> m_dest;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/carrier/Carrier.h"
+#include "core/carrier/FTPCarrierProperties.h"
 #include "core/ftp/FtpTypes.h"
 
 class TFTPCarrierThread;
@@ -15,7 +16,7 @@ class TFTPCarrierThread;
 // server and one for the destination. Events run on this object's thread while the worker
 // waits. After a successful request the worker stays, logged in, and the next request (for
 // the same logins) goes to it; StopCarrier closes its connections with QUIT and ends it.
-class TThreadedFTPCarrier : public QObject, public ICarrier {
+class TThreadedFTPCarrier : public QObject, public ICarrier, public TFTPCarrierProperties {
  public:
   // Request numbers of the carrier's worker.
   enum : int {
@@ -31,21 +32,7 @@ class TThreadedFTPCarrier : public QObject, public ICarrier {
   explicit TThreadedFTPCarrier(QObject* parent = nullptr);
   ~TThreadedFTPCarrier() override;
 
-  // ---- Properties, copied from the item before the request
-  QString FileName;
-  QString SrcHostName, SrcPort, SrcUserName, SrcPassword, SrcPath, SrcLsOption;
-  QString DestHostName, DestPort, DestUserName, DestPassword, DestPath, DestLsOption;
-  qint64 FileSize = -1;  // for the progress display
-  int ConnectRetry = 30;
-  bool ResumeTransfer = false;
-  TFTPTransferType SrcTransferType = ftpTypeBinary;
-  TFTPTransferType DestTransferType = ftpTypeBinary;
-  std::shared_ptr<AsciiExtensionList> ASCIIExts;
-  bool PassiveMode = true;
-  TFtpConnectionType ProxyType = ftpDirect;
-  QString ProxyServer;
-  QString ProxyPort;
-  int Timeout = 30;  // seconds without a byte from a server; 0 waits without limit
+  // ---- Properties (FileName ... Timeout) are those of TFTPCarrierProperties.
   std::function<void()> OnEndThread;
 
   // ---- Results

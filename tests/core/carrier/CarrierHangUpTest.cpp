@@ -18,10 +18,7 @@ namespace {
 const QByteArray kPasv = "227 Entering Passive Mode ({PASV}).\r\n";
 
 void StandingAnswers(ScriptedFtpServer& server) {
-  server.Always("USER", "331 Password required.\r\n");
-  server.Always("PASS", "230 Logged in.\r\n");
-  server.Always("TYPE", "200 Ok.\r\n");
-  server.Always("REST", "350 Ok.\r\n");
+  server.AnswerLogins();
   server.Always("CWD", "250 Ok.\r\n");
   server.Always("QUIT", "221 Bye.\r\n");
 }

@@ -99,11 +99,7 @@ std::vector<Case> Cases() {
 
 // Answers for every login after the cut one.
 void StandingAnswers(ScriptedFtpServer& server) {
-  server.Always("USER", "331 Password required.\r\n");
-  server.Always("PASS", "230 Logged in.\r\n");
-  server.Always("SYST", "215 UNIX\r\n");
-  server.Always("TYPE", "200 Ok.\r\n");
-  server.Always("REST", "350 Ok.\r\n");
+  server.AnswerLogins();
   server.Always("CWD", "250 Ok.\r\n");
   server.Always("SIZE", "213 6000\r\n");
   server.Always("PWD", "257 \"/home/bob\"\r\n");
