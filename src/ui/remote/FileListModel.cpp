@@ -137,6 +137,10 @@ QString TFileListModel::FileStatusText() const {
       .arg(FormatFileSize(m_size));
 }
 
+QString TFileListModel::FileTitleText(const QString& folderPath, const TMasks& filter) {
+  return QStringLiteral("  Files [%1][%2]").arg(folderPath, filter.MaskText());
+}
+
 void TFileListModel::SetSortColumn(int sortColumn) {
   const int k = std::abs(sortColumn);
   if (k < 1 || k > ColumnCount) return;

@@ -53,6 +53,8 @@ class TFileListModel : public QAbstractTableModel {
   qint64 ShownSize() const { return m_size; }
   // "%d Folders, %d Files, %s" of the rows the last fill showed.
   QString FileStatusText() const;
+  // The file pane's title: the folder's path and the filter's masks.
+  static QString FileTitleText(const QString& folderPath, const TMasks& filter);
 
   int SortColumn() const { return m_sortColumn; }
   void SetSortColumn(int sortColumn);

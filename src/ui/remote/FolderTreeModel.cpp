@@ -37,6 +37,10 @@ QString TFolderTreeModel::FolderPathSlash(const TFolderTreeNode* node) {
   return FolderPath(node) + QLatin1Char('/');
 }
 
+QString TFolderTreeModel::FolderTitleText(const TFolderTreeNode* node) {
+  return QStringLiteral("  Folders [%1]").arg(node ? node->Text() : QString());
+}
+
 int TFolderTreeModel::CompareFolderNodes(const TFolderTreeNode* a, const TFolderTreeNode* b) const {
   return m_collator.compare(a->Text(), b->Text());
 }

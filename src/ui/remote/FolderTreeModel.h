@@ -31,6 +31,8 @@ class TFolderTreeModel : public QAbstractItemModel {
 
   static QString FolderPath(const TFolderTreeNode* node);
   static QString FolderPathSlash(const TFolderTreeNode* node);
+  // The folder pane's title for the selected node.
+  static QString FolderTitleText(const TFolderTreeNode* node);
   // Case-insensitive, under the user's locale.
   int CompareFolderNodes(const TFolderTreeNode* a, const TFolderTreeNode* b) const;
 

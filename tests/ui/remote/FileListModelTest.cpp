@@ -125,6 +125,9 @@ TEST_F(FileListModelTest, FilterShowsEveryFolderAndOnlyMatchingFiles) {
   EXPECT_EQ(model.ShownSize(), kThreeGB + 2048);
   EXPECT_EQ(model.FileStatusText(), "2 Folders, 3 Files, 3072.0 MB");
 
+  EXPECT_EQ(TFileListModel::FileTitleText(QStringLiteral("/pub"), TMasks(" *.txt ;*.log")),
+            "  Files [/pub][*.txt;*.log]");
+
   model.FillFileList(&listing, TMasks(QStringLiteral("*.png;*.*")));  // "*.*": no filter
   EXPECT_EQ(model.ShownFiles(), 4);
   model.FillFileList(&listing, TMasks(QStringLiteral("*.zip")));

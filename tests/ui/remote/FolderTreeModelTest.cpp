@@ -73,6 +73,8 @@ TEST_F(FolderTreeModelTest, PathsFollowRenamedNodes) {
 
   model.RenameNode(home, QStringLiteral("users"));
   EXPECT_EQ(TFolderTreeModel::FolderPath(ftp), "/users/ftp");
+  EXPECT_EQ(TFolderTreeModel::FolderTitleText(home), "  Folders [users]");
+  EXPECT_EQ(TFolderTreeModel::FolderTitleText(model.Root()), "  Folders [/]");
   EXPECT_EQ(model.data(model.IndexOf(home)).toString(), "users");
 }
 
