@@ -85,10 +85,28 @@ void TFolderTreeModel::DeleteNode(TFolderTreeNode* node) {
   TFolderTreeNode* parent = node ? node->Parent() : nullptr;
   if (!parent) return;  // the root stays
   if (node->m_data.Entry && node->m_data.Entry->Data == node) node->m_data.Entry->Data = nullptr;
+  AnnounceDeletion(node);
   const int row = parent->IndexOf(node);
   beginRemoveRows(IndexOf(parent), row, row);
   parent->m_children.erase(parent->m_children.begin() + row);
   endRemoveRows();
+}
+
+void TFolderTreeModel::AnnounceDeletion(TFolderTreeNode* node) {
+  for (const auto& child : node->m_children) AnnounceDeletion(child.get());
+  Q_EMIT NodeAboutToBeDeleted(node);
+}
+
+void TFolderTreeModel::RemoveUnlistedNode(TFolderTreeNode* node) {
+  if (!node || !node->Parent() || !node->m_data.Unlisted) return;
+  TFTPListItem* entry = node->m_data.Entry;
+  TFTPListItems* listing = node->Parent()->m_data.Listing.get();
+  DeleteNode(node);
+  if (!entry || !listing) return;
+  const int index = listing->IndexOf(entry);
+  if (index < 0) return;
+  listing->Delete(index);
+  delete entry;
 }
 
 void TFolderTreeModel::RenameNode(TFolderTreeNode* node, const QString& text) {

@@ -46,6 +46,9 @@ class TFolderTreeModel : public QAbstractItemModel {
   TFolderTreeNode* AddUnlistedNode(TFolderTreeNode* parent, TFTPListItem* entry);
   // Deletes the node and its subtree; its entry in the parent's listing no longer points at it.
   void DeleteNode(TFolderTreeNode* node);
+  // A typed-in folder the server refused: deletes the node and frees its entry in the parent's
+  // listing. Whoever shows that listing drops the entry's row first.
+  void RemoveUnlistedNode(TFolderTreeNode* node);
   void RenameNode(TFolderTreeNode* node, const QString& text);
   void SetNodeBold(TFolderTreeNode* node, bool bold);
   // Replaces the node's listing (none after a failed listing); returns the new one.
@@ -66,7 +69,12 @@ class TFolderTreeModel : public QAbstractItemModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   bool hasChildren(const QModelIndex& parent = {}) const override;
 
+ Q_SIGNALS:
+  // For the node and each node below it, just before they are deleted (history entries go).
+  void NodeAboutToBeDeleted(TFolderTreeNode* node);
+
  private:
+  void AnnounceDeletion(TFolderTreeNode* node);
   TFolderTreeNode* AppendChild(TFolderTreeNode* parent, const QString& text);
   void ChangedNode(TFolderTreeNode* node);
   QIcon FolderIcon() const;

@@ -176,6 +176,32 @@ TEST_F(FolderTreeModelTest, DeletedNodeLeavesNoPointerInItsEntry) {
   EXPECT_EQ(model.rowCount(), 1);
 }
 
+TEST_F(FolderTreeModelTest, RefusedTypedInFolderLeavesTreeAndListing) {
+  model.BuildFromLoginFolder(QStringLiteral("/"));
+  TFTPListItems* listing = List(model.Root());
+  AddFolder(*listing, QStringLiteral("pub"));
+  Merge(model.Root());
+  TFolderTreeNode* pub = model.Root()->Child(0);
+  AddFolder(*List(pub), QStringLiteral("inner"));
+  Merge(pub);
+  QStringList announced;
+  QObject::connect(&model, &TFolderTreeModel::NodeAboutToBeDeleted,
+                   [&announced](TFolderTreeNode* node) { announced << node->Text(); });
+
+  model.RemoveUnlistedNode(pub);  // found in a listing: not removed this way
+  EXPECT_EQ(model.Root()->ChildCount(), 1);
+  TFolderTreeNode* typed = model.AddUnlistedNode(model.Root(), AddFolder(*listing, "typed"));
+  model.RemoveUnlistedNode(typed);
+  EXPECT_EQ(ChildTexts(model.Root()), QStringList{"pub"});
+  ASSERT_EQ(listing->Count(), 1);
+  EXPECT_EQ(listing->Items(0)->Name, "pub");
+  EXPECT_EQ(announced, QStringList{"typed"});
+
+  announced.clear();
+  model.DeleteNode(pub);
+  EXPECT_EQ(announced, (QStringList{"inner", "pub"}));
+}
+
 TEST_F(FolderTreeModelTest, FailedListingLeavesNodeUnlistedAndNotBold) {
   TFolderTreeNode* pub = model.BuildFromLoginFolder(QStringLiteral("/pub"));
   const QModelIndex index = model.IndexOf(pub);
