@@ -61,7 +61,7 @@ std::unique_ptr<TFtpSession> TFTPCarrierThread::MakeSession() {
   session->Engine().OnTransferState = [this](TCustomFtpClientEx*, qint64 position,
                                              qint64 transfered, double elapsed) {
     TThreadedFTPCarrier* o = m_owner;
-    Sync(o, [o, position, transfered, elapsed] {
+    Sync([o, position, transfered, elapsed] {
       if (o->OnTransferStatus) o->OnTransferStatus(position, transfered, elapsed);
     });
   };
@@ -102,7 +102,7 @@ void TFTPCarrierThread::Display(const QString& line) {
   // lines of an idle session (a server that hangs up, the closing QUIT) are not handed over.
   if (!m_inRequest) return;
   TThreadedFTPCarrier* o = m_owner;
-  Sync(o, [o, &line] {
+  Sync([o, &line] {
     if (o->OnDisplay) o->OnDisplay(line);
   });
 }
@@ -212,7 +212,7 @@ void TFTPCarrierThread::FireDone(int request) {
   m_keepSessions = reusable;
   // One hand-over publishes the outcome and the items and runs the handler; after it the
   // worker touches the carrier no more until the next request or the quit message.
-  Sync(o, [&] {
+  Sync([&] {
     o->LastResult = result;
     o->LastError = error;
     o->m_reusable = reusable && !AbortRequested;
@@ -258,13 +258,15 @@ void TFTPCarrierThread::RestProbe() {
   m_src->Quote(QStringLiteral("REST 0"));
 }
 
+bool TFTPCarrierThread::NameIsSafe() {
+  if (IsSafeLocalName(m_in.FileName)) return true;
+  Fail(UnsafeNameText(m_in.FileName));
+  m_src->Display(m_src->Line("!", m_outcome.Error));
+  return false;
+}
+
 QString TFTPCarrierThread::LocalTarget() {
-  const QString local = SafeLocalPath(m_in.DestPath, m_in.FileName);
-  if (local.isEmpty()) {
-    Fail(UnsafeNameText(m_in.FileName));
-    Display(QStringLiteral("! ") + m_outcome.Error);
-  }
-  return local;
+  return NameIsSafe() ? SafeLocalPath(m_in.DestPath, m_in.FileName) : QString();
 }
 
 void TFTPCarrierThread::CarryDownload() {
@@ -300,11 +302,7 @@ void TFTPCarrierThread::CarryUpload() {
 }
 
 void TFTPCarrierThread::CarryServerToServer() {
-  if (!IsSafeLocalName(m_in.FileName)) {
-    Fail(UnsafeNameText(m_in.FileName));
-    Display(QStringLiteral("! ") + m_outcome.Error);
-    return;
-  }
+  if (!NameIsSafe()) return;
   CarrierLogin(*m_src);
   if (Result() != ftpResultOk) return;
   if (m_srcReuse.Fresh) {

@@ -54,6 +54,8 @@ class TFTPCarrierThread : public TEngineWorker {
   void CarrierLogin(TFtpSession& side);
   void SetType(TFtpSession& side, TFTPTransferType type);
   void RestProbe();
+  // False (with the step failed and a "! " line) when the item's name is not one safe name.
+  bool NameIsSafe();
   // The local path of the item's file, or empty (with the step failed) for an unsafe name.
   QString LocalTarget();
 

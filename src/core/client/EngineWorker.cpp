@@ -2,50 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEvent>
 #include <algorithm>
 #include <exception>
 
 #include "core/common/ThreadAnnotations.h"
 
-namespace {
-
-const QEvent::Type kRequestEvent = static_cast<QEvent::Type>(QEvent::User + 100);
-const QEvent::Type kQuitEvent = static_cast<QEvent::Type>(QEvent::User + 101);
-
-class RequestEvent : public QEvent {
- public:
-  explicit RequestEvent(int request) : QEvent(kRequestEvent), Request(request) {}
-  const int Request;
-};
-
-}  // namespace
-
-// Lives in the worker thread and receives its messages.
-class TEngineWorkerMailbox : public QObject {
- public:
-  explicit TEngineWorkerMailbox(TEngineWorker* worker) : m_worker(worker) {}
-
-  bool event(QEvent* event) override {
-    VORNALO_HAPPENS_AFTER(this);  // pairs with the release in PostRequest and PostQuit
-    if (event->type() == kQuitEvent) {
-      m_worker->QuitReceived();
-      return true;
-    }
-    if (event->type() == kRequestEvent) {
-      m_worker->Received(static_cast<RequestEvent*>(event)->Request);
-      return true;
-    }
-    return QObject::event(event);
-  }
-
- private:
-  TEngineWorker* m_worker;
-};
-
 TEngineWorker::TEngineWorker(int abortRequest)
     : m_abortRequest(abortRequest),
-      m_mailbox(std::make_unique<TEngineWorkerMailbox>(this)),
+      m_mailbox(std::make_unique<TCallReceiver>()),
       m_ownerCalls(std::make_unique<TCallReceiver>()) {
   m_mailbox->moveToThread(this);
   // Direct: runs on this thread as it finishes, and posts to the owner from there. It is the
@@ -76,16 +40,11 @@ void TEngineWorker::SignalReady() {
 }
 
 void TEngineWorker::PostRequest(int request) {
-  auto* event = new RequestEvent(request);
-  // What the caller wrote before posting is the request's input.
-  VORNALO_HAPPENS_BEFORE(m_mailbox.get());
-  QCoreApplication::postEvent(m_mailbox.get(), event);
+  m_mailbox->Post([this, request] { Received(request); });
 }
 
 void TEngineWorker::PostQuit() {
-  auto* event = new QEvent(kQuitEvent);
-  VORNALO_HAPPENS_BEFORE(m_mailbox.get());
-  QCoreApplication::postEvent(m_mailbox.get(), event);
+  m_mailbox->Post([this] { QuitReceived(); });
 }
 
 void TEngineWorker::QuitReceived() {
@@ -133,8 +92,7 @@ TEngineWorker::TWaitOutcome TEngineWorker::PumpUntil(const std::function<bool()>
   }
 }
 
-void TEngineWorker::Sync(QObject* owner, const std::function<void()>& call) {
-  Q_UNUSED(owner);
+void TEngineWorker::Sync(const std::function<void()>& call) {
   if (m_detached) return;
   m_ownerCalls->BlockingCall(call);
 }

@@ -9,8 +9,6 @@
 
 #include "core/common/BlockingCall.h"
 
-class TEngineWorkerMailbox;
-
 // A worker thread with its own event loop that carries out numbered requests one at a time
 // and drives protocol engines through nested waits. Requests arrive as events: outside a wait
 // they start through Dispatch; inside a wait only the abort request counts (others are
@@ -51,21 +49,20 @@ class TEngineWorker : public QThread {
   // looks at AbortRequested, then at `done`, then waits for and handles events.
   TWaitOutcome PumpUntil(const std::function<bool()>& done);
   // Runs `call` on the owner's thread (the thread that created this worker) and waits until
-  // it has returned. `owner` names the object the call is for; it lives on that thread.
-  void Sync(QObject* owner, const std::function<void()>& call);
+  // it has returned.
+  void Sync(const std::function<void()>& call);
   // Sleeps in short slices; an abort cuts it short.
   void Delay(int seconds);
   // Runs the worker's own event loop until the quit message.
   void RunLoop() { exec(); }
 
  private:
-  friend class TEngineWorkerMailbox;
   friend class TFtpSession;
   void Received(int request);
   void QuitReceived();
 
   const int m_abortRequest;
-  std::unique_ptr<TEngineWorkerMailbox> m_mailbox;
+  std::unique_ptr<TCallReceiver> m_mailbox;  // lives on this thread: requests and quit
   std::atomic<bool> m_detached{false};
   bool m_inWait = false;
   bool m_waitAbort = false;

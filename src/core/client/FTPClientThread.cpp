@@ -30,10 +30,6 @@ void TFTPClientThread::run() {
   m_owner->ThreadReady = false;
 }
 
-void TFTPClientThread::Sync(const std::function<void()>& call) {
-  TEngineWorker::Sync(m_owner, call);
-}
-
 void TFTPClientThread::Display(const QString& line) {
   Sync([this, &line] {
     if (m_owner->OnDisplay) m_owner->OnDisplay(m_owner, line);

@@ -46,7 +46,6 @@ class TFTPClientThread : public TEngineWorker {
   void RunRequest(int request);
   void FinishRequest(int request);
   void Display(const QString& line);
-  void Sync(const std::function<void()>& call);
   quint8 Result() const { return m_session->Result; }
   void Fail(const QString& error) { m_session->SetFailed(error); }
   quint8 Cwd(const QString& folder) { return m_session->Cwd(folder); }

@@ -174,14 +174,7 @@ TEST(CarrierHangUp, ServerToServerGivesUpOnAPeerThatStallsAfterTheOtherFinished)
   src.Expect("RETR", ScriptedReply("150 Sending.\r\n").Delay(1500).Send("226 Sent.\r\n"));
   CarrierRun run;
   TThreadedFTPCarrier& c = run.carrier;
-  c.FileName = "f.bin";
-  c.SrcHostName = c.DestHostName = "127.0.0.1";
-  c.SrcPort = QString::number(src.Port());
-  c.DestPort = QString::number(dest.Port());
-  c.SrcUserName = c.DestUserName = "u";
-  c.SrcPassword = c.DestPassword = "p";
-  c.SrcPath = "/a/";
-  c.DestPath = "/b/";
+  PointAtTwoServers(c, src.Port(), dest.Port());
   c.Timeout = 1;
   ASSERT_TRUE(run.Run(TCarryRequest::CarryServerToServer, 10000)) << run.Log();
   EXPECT_EQ(c.LastResult, 1);

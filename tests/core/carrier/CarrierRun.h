@@ -19,6 +19,18 @@ inline bool Pump(const std::function<bool()>& done, int timeoutMs) {
   return true;
 }
 
+// A server-to-server item for f.bin from /a/ on one local server to /b/ on another.
+inline void PointAtTwoServers(TThreadedFTPCarrier& c, quint16 srcPort, quint16 destPort) {
+  c.FileName = QStringLiteral("f.bin");
+  c.SrcHostName = c.DestHostName = QStringLiteral("127.0.0.1");
+  c.SrcPort = QString::number(srcPort);
+  c.DestPort = QString::number(destPort);
+  c.SrcUserName = c.DestUserName = QStringLiteral("u");
+  c.SrcPassword = c.DestPassword = QStringLiteral("p");
+  c.SrcPath = QStringLiteral("/a/");
+  c.DestPath = QStringLiteral("/b/");
+}
+
 // Runs one request of a carrier to its done event, recording its log and explored items.
 struct CarrierRun {
   TThreadedFTPCarrier carrier;

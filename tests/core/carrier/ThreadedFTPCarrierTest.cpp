@@ -78,16 +78,7 @@ struct TwoServers {
     src.Expect("TYPE I", "200 Ok.\r\n");
     dest.Expect("TYPE I", "200 Ok.\r\n");
   }
-  void Configure(TThreadedFTPCarrier& c) const {
-    c.FileName = "f.bin";
-    c.SrcHostName = c.DestHostName = "127.0.0.1";
-    c.SrcPort = QString::number(src.Port());
-    c.DestPort = QString::number(dest.Port());
-    c.SrcUserName = c.DestUserName = "u";
-    c.SrcPassword = c.DestPassword = "p";
-    c.SrcPath = "/a/";
-    c.DestPath = "/b/";
-  }
+  void Configure(TThreadedFTPCarrier& c) const { PointAtTwoServers(c, src.Port(), dest.Port()); }
 };
 
 TEST(ThreadedFTPCarrier, ServerToServerReversesRolesWhenPortIsRefused) {

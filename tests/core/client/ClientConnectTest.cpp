@@ -15,10 +15,7 @@ void ScriptLogin(ScriptedFtpServer& server) {
 }
 
 void Configure(ClientHarness& h, const ScriptedFtpServer& server) {
-  h.client->HostName = "127.0.0.1";
-  h.client->Port = QString::number(server.Port());
-  h.client->UserName = "bob";
-  h.client->Password = "secret";
+  h.PointAt(server.Port());
 }
 
 TEST(ClientConnect, LogsInProbesAndEntersTheInitialFolder) {

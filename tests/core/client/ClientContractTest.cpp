@@ -24,10 +24,7 @@ class ClientContract : public ::testing::Test {
     server.Always("SYST", "215 UNIX\r\n");
     server.Always("TYPE", "200 Ok.\r\n");
     server.Always("REST", "350 Ok.\r\n");
-    h.client->HostName = "127.0.0.1";
-    h.client->Port = QString::number(server.Port());
-    h.client->UserName = "bob";
-    h.client->Password = "secret";
+    h.PointAt(server.Port());
     ASSERT_TRUE(h.Run(&TThreadedFTPClient::Connect));
     ASSERT_EQ(h.client->LastResult, ftpResultOk);
     h.lines.clear();

@@ -119,10 +119,7 @@ TEST(ClientHangUp, EveryCutEndsTheRequestOnceAndTheNextOneReconnects) {
     ScriptedFtpServer server;
     if (c.greetingHangsUp) server.SetGreeting(ScriptedReply("220 Ready.\r\n").HangUp());
     ClientHarness h;
-    h.client->HostName = "127.0.0.1";
-    h.client->Port = QString::number(server.Port());
-    h.client->UserName = "bob";
-    h.client->Password = "secret";
+    h.PointAt(server.Port());
     h.client->LoginRetry = 2;
     if (c.request != Request::Connect) {
       StandingAnswers(server);
@@ -181,10 +178,7 @@ TEST(ClientHangUp, RefusedStepsAreLoggedAndNeverEscape) {
   server.Expect("USER", "331 Password required.\r\n");
   server.Expect("PASS", ScriptedReply("230 Logged in.\r\n").HangUp());
   ClientHarness h;
-  h.client->HostName = "127.0.0.1";
-  h.client->Port = QString::number(server.Port());
-  h.client->UserName = "bob";
-  h.client->Password = "secret";
+  h.PointAt(server.Port());
   ASSERT_TRUE(h.Run(&TThreadedFTPClient::Connect));
   EXPECT_EQ(h.client->SystemType, "Unknown");
   EXPECT_FALSE(h.client->ResumeSupported);
@@ -217,10 +211,7 @@ TEST(ClientHangUp, SilentServerTimesOutAndTheNextRequestReconnects) {
   StandingAnswers(server);
   server.Expect("PWD", ScriptedReply().Delay(8000).Send("257 \"/late\"\r\n"));
   ClientHarness h;
-  h.client->HostName = "127.0.0.1";
-  h.client->Port = QString::number(server.Port());
-  h.client->UserName = "bob";
-  h.client->Password = "secret";
+  h.PointAt(server.Port());
   h.client->Timeout = 1;
   ASSERT_TRUE(h.Run(&TThreadedFTPClient::Connect));
   ASSERT_EQ(h.client->LastResult, ftpResultOk);

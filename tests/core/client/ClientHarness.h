@@ -29,6 +29,14 @@ class ClientHarness {
     }
   }
 
+  // Points the client at a server on 127.0.0.1 as user "bob" with password "secret".
+  void PointAt(quint16 port) {
+    client->HostName = QStringLiteral("127.0.0.1");
+    client->Port = QString::number(port);
+    client->UserName = QStringLiteral("bob");
+    client->Password = QStringLiteral("secret");
+  }
+
   static bool Pump(const std::function<bool()>& done, int timeoutMs) {
     const QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
